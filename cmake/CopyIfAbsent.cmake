@@ -1,0 +1,5 @@
+foreach(f config.xml skinlist.xml)
+  if(NOT EXISTS ${DST}/${f} AND EXISTS ${SRC}/${f})
+    file(COPY ${SRC}/${f} DESTINATION ${DST})
+  endif()
+endforeach()

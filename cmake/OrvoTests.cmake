@@ -1,0 +1,26 @@
+# orvo_add_test(<name> SOURCES ... [LIBS ...] [LABELS ...] [ENV VAR=value ...])
+# One GoogleTest executable per call, registered with CTest test by test.
+# Every test runs headless: Qt's offscreen platform and the null audio output.
+include(GoogleTest)
+find_package(GTest REQUIRED)
+
+# The tests labelled "lib" (libraries below the player), built alone for the sanitizer run.
+add_custom_target(orvo_lib_tests)
+
+function(orvo_add_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/bin)
+  target_link_libraries(${name} PRIVATE GTest::gtest GTest::gmock GTest::gtest_main ${T_LIBS})
+  target_compile_definitions(${name} PRIVATE
+    ORVO_SOURCE_DIR="${CMAKE_SOURCE_DIR}" ORVO_BUILD_DIR="${CMAKE_BINARY_DIR}"
+    ORVO_OUT_DIR="${ORVO_OUT}")
+  set(env QT_QPA_PLATFORM=offscreen ORVO_AUDIO_OUTPUT=null ${T_ENV})
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES LABELS "${T_LABELS}" ENVIRONMENT "${env}" TIMEOUT 300)
+  if("lib" IN_LIST T_LABELS)
+    add_dependencies(orvo_lib_tests ${name})
+  endif()
+endfunction()

@@ -1,0 +1,22 @@
+#pragma once
+// One picture of a control, loaded from a PNG path, with its "@2x" sibling used on screens with a
+// device pixel ratio above 1. A missing or broken file yields a null image that draws nothing.
+
+#include <QImage>
+#include <QString>
+
+class SkinImage {
+public:
+    SkinImage() = default;
+    explicit SkinImage(const QString& path);
+    bool isNull() const { return m_base.isNull(); }
+    QString path() const { return m_path; }
+    QSize size() const { return m_base.size(); }
+    // The best picture for the ratio (the @2x one when present and dpr > 1).
+    const QImage& forRatio(qreal dpr) const;
+
+private:
+    QString m_path;
+    QImage m_base;
+    QImage m_double;
+};

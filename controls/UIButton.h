@@ -1,0 +1,28 @@
+#pragma once
+// A push button drawn from one or two pictures, with hover and pressed looks. A two-image button
+// reports its click first and then swaps its picture (play/stop, loop on/off, sound on/off).
+
+#include "IControl.h"
+#include "SkinImage.h"
+
+class UIButton : public IControl {
+public:
+    explicit UIButton(const QString& firstImage, const QString& secondImage = QString());
+
+    // 1 while the first picture shows, 2 while the second does.
+    int GetButtonImg() const { return m_img; }
+    void setButtonImg(int which);  // 1 or 2; ignored for 2 on a one-image button
+    bool hasSecondImage() const { return !m_second.isNull(); }
+
+    void draw(QPainter& p, qreal dpr) override;
+    bool mouseMove(QPoint pt) override;
+    bool mouseLeave() override;
+    bool mousePress(QPoint pt) override;
+    bool mouseRelease(QPoint pt) override;
+
+private:
+    SkinImage m_first;
+    SkinImage m_second;
+    int m_img = 1;
+    bool m_pressed = false;
+};

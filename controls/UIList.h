@@ -1,0 +1,77 @@
+#pragma once
+// The play list: rows of titles over the window's background, the playing row marked, hover, a
+// scroll bar and wheel scrolling. A double click reports the row (its index in words[6]).
+// The list owns the play list array; the window reaches it through items().
+
+#include "IControl.h"
+#include "SkinImage.h"
+#include "store/StoreRecords.h"
+
+#include <QColor>
+#include <QList>
+#include <QWidget>
+
+struct UIListStyle {
+    int rowHeight = 20;
+    QRgb playingColor = 0x646464;  // fill behind the playing row
+    QRgb textColor = 0xFFFFFF;
+    QRgb hoverColor = 0xBFBFBF;
+    int fontSize = 14;
+};
+
+class UIList : public IControl {
+public:
+    UIList(const QString& scrollBarImage, const QString& separatorImage, const QString& thumbImage);
+
+    void setStyle(const UIListStyle& style) { m_style = style; }
+    // Where the scroll bar sits, relative to the list (x, y, w, h).
+    void setScrollBarRect(const QRect& r) { m_barRect = r; }
+
+    QList<tagFileListInfo>& items() { return m_items; }
+    const QList<tagFileListInfo>& items() const { return m_items; }
+    int GetListCount() const { return int(m_items.size()); }
+    // Marks the playing row (-1 none). flag: 1 moved forward, 0 backward; the list scrolls so
+    // the row is visible. window may be null.
+    void SetFileIndex(QWidget* window, int row, int flag = 1);
+    int fileIndex() const { return m_fileIndex; }
+    void DeleteList();
+    // Set by adding songs; the previous and next buttons test it.
+    bool hasSongs() const { return m_hasSongs; }
+    void setHasSongs(bool on) { m_hasSongs = on; }
+
+    // Recomputing after the items or the size changed (call in this order).
+    void CreateFileBgHDC();  // background cache for the current size
+    void SetListValue();  // rows
+    int GetSliderBarHeight();  // scroll thumb height
+    void SetStepInt();  // pixels per wheel step
+    void ResetFileStartIndex();  // first visible row stays valid
+    void ResetSliderY(int flag);  // thumb position; flag 1 = scroll to the end (after adding)
+
+    int firstVisibleRow() const { return m_startIndex; }
+    int visibleRowCount() const;
+
+    void draw(QPainter& p, qreal dpr) override;
+    bool mouseMove(QPoint pt) override;
+    bool mouseLeave() override;
+    bool mousePress(QPoint pt) override;
+    bool mouseRelease(QPoint pt) override;
+    bool mouseDoubleClick(QPoint pt) override;
+    bool wheel(QPoint pt, int angleDelta) override;
+
+private:
+    int rowAt(QPoint pt) const;
+
+    SkinImage m_bar, m_separator, m_thumb;
+    UIListStyle m_style;
+    QRect m_barRect;
+    QList<tagFileListInfo> m_items;
+    int m_fileIndex = -1;
+    int m_hoverRow = -1;
+    int m_startIndex = 0;
+    int m_thumbHeight = 0;
+    int m_thumbY = 0;
+    int m_step = 1;
+    bool m_hasSongs = false;
+    bool m_draggingThumb = false;
+    int m_dragOffset = 0;
+};
