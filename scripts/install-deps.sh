@@ -12,7 +12,7 @@ PACKAGES=(
   xvfb xauth xdotool x11-utils imagemagick ffmpeg
   fonts-noto-cjk libxcb-cursor0
   libjmac-java default-jre-headless
-  clang-format valgrind
+  clang-format valgrind python3
 )
 
 missing=()
