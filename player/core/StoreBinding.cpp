@@ -1,0 +1,101 @@
+#include "StoreBinding.h"
+
+#include "DataDirectory.h"
+#include "TextOps.h"
+
+#include <QFileInfo>
+#include <QLibrary>
+
+namespace {
+
+// The exports' signatures, as declared in store/OrvoXmlCtrl.h.
+using GetPlayerConfigValueFn = QString (*)(QString);
+using SetPlayerConfigValueFn = void (*)(QString, QString);
+using PlayListFn = void (*)(qint32, QList<tagFileListInfo>*);
+using SkinListFn = void (*)(qint32, QList<tagUiBgSkinInfo>*);
+using GetSkinInfoFn = tagUiBgSkinInfo (*)(QString);
+
+QString s_libraryPath;
+
+// Loads the library for one call and unloads it when the call is done.
+class ScopedStore {
+public:
+    ScopedStore() {
+        if (!s_libraryPath.isEmpty()) {
+            m_library.setFileName(s_libraryPath);
+        } else {
+            const QString beside = DataDirectory::programDirectory() + "libOrvo_XMLCtrl.so";
+            m_library.setFileName(QFileInfo::exists(beside) ? beside
+                                                            : QStringLiteral("Orvo_XMLCtrl"));
+        }
+        m_loaded = m_library.load();
+    }
+    ~ScopedStore() {
+        if (m_loaded) m_library.unload();
+    }
+    ScopedStore(const ScopedStore&) = delete;
+    ScopedStore& operator=(const ScopedStore&) = delete;
+
+    template <typename Fn>
+    Fn resolve(const char* name) {
+        return m_loaded ? reinterpret_cast<Fn>(m_library.resolve(name)) : nullptr;
+    }
+
+private:
+    QLibrary m_library;
+    bool m_loaded = false;
+};
+
+}  // namespace
+
+QString StoreBinding::ReadConfigValue(const QString& key, const QString& fallback) {
+    QString value;
+    {
+        ScopedStore store;
+        if (auto fn = store.resolve<GetPlayerConfigValueFn>("GetPlayerConfigValue")) {
+            value = fn(key);
+        }
+    }
+    return value.isEmpty() ? fallback : value;
+}
+
+int StoreBinding::ReadConfigNumber(const QString& key, const QString& fallback) {
+    return TextOps::decimalValue(ReadConfigValue(key, fallback));
+}
+
+void StoreBinding::WriteConfigValue(const QString& key, const QString& value) {
+    ScopedStore store;
+    if (auto fn = store.resolve<SetPlayerConfigValueFn>("SetPlayerConfigValue")) fn(key, value);
+}
+
+void StoreBinding::WriteConfigValue(const QString& key, int value) {
+    WriteConfigValue(key, QString::number(value));
+}
+
+tagUiBgSkinInfo StoreBinding::ReadSkinInfo(const QString& id) {
+    ScopedStore store;
+    if (auto fn = store.resolve<GetSkinInfoFn>("GetSkinInfo")) return fn(id);
+    return {};
+}
+
+void StoreBinding::CallSkinList(int mode, QList<tagUiBgSkinInfo>* list) {
+    if (!list) return;
+    ScopedStore store;
+    if (auto fn = store.resolve<SkinListFn>("SkinList")) fn(mode, list);
+}
+
+void StoreBinding::SavePlayList(QList<tagFileListInfo>* list) {
+    if (!list) return;
+    ScopedStore store;
+    if (auto fn = store.resolve<PlayListFn>("PlayList")) fn(0, list);
+}
+
+void StoreBinding::LoadPlayList(QList<tagFileListInfo>* list) {
+    if (!list) return;
+    ScopedStore store;
+    if (auto fn = store.resolve<PlayListFn>("PlayList")) fn(1, list);
+}
+
+void StoreBinding::setLibraryPath(const QString& path) { s_libraryPath = path; }
+
+QString StoreBinding::libraryPath() { return s_libraryPath; }
