@@ -1,4 +1,5 @@
-# orvo_add_test(<name> SOURCES ... [LIBS ...] [LABELS ...] [ENV VAR=value ...])
+# orvo_add_test(<name> SOURCES ... [LIBS ...] [LABELS ...] [ENV VAR=value ...] [FIXTURES name ...])
+# FIXTURES: CTest fixtures (FIXTURES_SETUP tests) that every discovered test requires.
 # One GoogleTest executable per call, registered with CTest test by test.
 # Every test runs headless: Qt's offscreen platform and the null audio output.
 include(GoogleTest)
@@ -8,7 +9,7 @@ find_package(GTest REQUIRED)
 add_custom_target(orvo_lib_tests)
 
 function(orvo_add_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS;ENV;FIXTURES" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/bin)
   target_link_libraries(${name} PRIVATE GTest::gtest GTest::gmock GTest::gtest_main ${T_LIBS})
@@ -16,10 +17,14 @@ function(orvo_add_test name)
     ORVO_SOURCE_DIR="${CMAKE_SOURCE_DIR}" ORVO_BUILD_DIR="${CMAKE_BINARY_DIR}"
     ORVO_OUT_DIR="${ORVO_OUT}")
   set(env QT_QPA_PLATFORM=offscreen ORVO_AUDIO_OUTPUT=null ${T_ENV})
+  set(fixtures)
+  if(T_FIXTURES)
+    set(fixtures FIXTURES_REQUIRED "${T_FIXTURES}")
+  endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS "${T_LABELS}" ENVIRONMENT "${env}" TIMEOUT 300)
+    PROPERTIES LABELS "${T_LABELS}" ENVIRONMENT "${env}" TIMEOUT 300 ${fixtures})
   if("lib" IN_LIST T_LABELS)
     add_dependencies(orvo_lib_tests ${name})
   endif()
