@@ -1,0 +1,206 @@
+#include "tags/MusicTagReader.h"
+
+#include "tags/ApeRawReader.h"
+#include "tags/LegacyTextDecoder.h"
+
+#include <QFileInfo>
+
+#include <taglib/apefile.h>
+#include <taglib/apetag.h>
+#include <taglib/asffile.h>
+#include <taglib/fileref.h>
+#include <taglib/flacfile.h>
+#include <taglib/id3v1tag.h>
+#include <taglib/id3v2framefactory.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mp4file.h>
+#include <taglib/mpegfile.h>
+#include <taglib/textidentificationframe.h>
+#include <taglib/tfilestream.h>
+#include <taglib/xiphcomment.h>
+
+#include <optional>
+
+namespace {
+
+enum class Container { Mpeg, Ape, Flac, Asf, Mp4, Other };
+
+Container containerOf(const QString& path) {
+    const QString ext = QFileInfo(path).suffix().toLower();
+    if (ext == u"mp3" || ext == u"mp2" || ext == u"mp1" || ext == u"aac")
+        return Container::Mpeg;  // ADTS AAC may carry ID3v2 in front, APE / ID3v1 behind
+    if (ext == u"ape") return Container::Ape;
+    if (ext == u"flac") return Container::Flac;
+    if (ext == u"wma" || ext == u"asf") return Container::Asf;
+    if (ext == u"m4a" || ext == u"mp4" || ext == u"m4b") return Container::Mp4;
+    return Container::Other;  // OGG and the rest: TagLib picks by extension, then by content
+}
+
+QString fromTagLib(const TagLib::String& s) { return QString::fromUtf8(s.toCString(true)); }
+
+// The bytes behind a string that TagLib read as ISO-8859-1 (one character per byte).
+std::optional<QByteArray> latin1Bytes(const TagLib::String& s) {
+    QByteArray bytes;
+    bytes.reserve(static_cast<qsizetype>(s.size()));
+    for (const wchar_t c : s) {
+        if (static_cast<quint32>(c) > 0xFF) return std::nullopt;
+        bytes.append(static_cast<char>(c));
+    }
+    return bytes;
+}
+
+QString fromLegacy(const TagLib::String& s) {
+    const std::optional<QByteArray> bytes = latin1Bytes(s);
+    return bytes ? LegacyTextDecoder::decode(*bytes) : fromTagLib(s);
+}
+
+QString clean(QString text) {
+    for (QChar& c : text) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F) c = u' ';
+    }
+    text = text.trimmed();
+    if (text.size() > MusicTagReader::kMaxTextLength) {
+        qsizetype keep = MusicTagReader::kMaxTextLength;
+        if (text.at(keep - 1).isHighSurrogate()) --keep;
+        text.truncate(keep);
+    }
+    return text;
+}
+
+// Title and artist each taken from the first tag that has them.
+class Collector {
+public:
+    void offer(const QString& title, const QString& artist) {
+        if (m_text.title.isEmpty()) m_text.title = clean(title);
+        if (m_text.artist.isEmpty()) m_text.artist = clean(artist);
+    }
+    void offer(const TagLib::Tag* tag) {
+        if (tag) offer(fromTagLib(tag->title()), fromTagLib(tag->artist()));
+    }
+    const MusicTagText& text() const { return m_text; }
+
+private:
+    MusicTagText m_text;
+};
+
+QString id3v2Text(const TagLib::ID3v2::Tag* tag, const char* frameId) {
+    const TagLib::ID3v2::FrameList& frames = tag->frameListMap()[frameId];
+    for (const TagLib::ID3v2::Frame* frame : frames) {
+        const auto* text = dynamic_cast<const TagLib::ID3v2::TextIdentificationFrame*>(frame);
+        if (!text) continue;
+        if (text->textEncoding() != TagLib::String::Latin1) return fromTagLib(text->toString());
+        // Marked ISO-8859-1, but often GBK in practice.
+        QStringList values;
+        for (const TagLib::String& value : text->fieldList()) values.append(fromLegacy(value));
+        return values.join(u" / ");
+    }
+    return {};
+}
+
+void offerId3v2(const TagLib::ID3v2::Tag* tag, Collector& out) {
+    if (tag) out.offer(id3v2Text(tag, "TIT2"), id3v2Text(tag, "TPE1"));
+}
+
+void offerId3v1(const TagLib::ID3v1::Tag* tag, Collector& out) {
+    if (tag) out.offer(fromLegacy(tag->title()), fromLegacy(tag->artist()));
+}
+
+// APE text is UTF-8; TagLib drops items that are not, so those are read again as raw bytes.
+void offerApe(const TagLib::APE::Tag* tag, const QString& path, Collector& out) {
+    if (!tag) return;
+    QString title = fromTagLib(tag->title());
+    QString artist = fromTagLib(tag->artist());
+    if (title.isEmpty() || artist.isEmpty()) {
+        const ApeRawItems raw = ApeRawReader::read(path);
+        if (title.isEmpty()) title = LegacyTextDecoder::decode(raw.title);
+        if (artist.isEmpty()) artist = LegacyTextDecoder::decode(raw.artist);
+    }
+    out.offer(title, artist);
+}
+
+// An ID3v2 tag in front of a file whose own format has none (APE).
+void offerLeadingId3v2(TagLib::File& file, Collector& out) {
+    file.seek(0);
+    if (file.readBlock(3) != TagLib::ByteVector("ID3", 3)) return;
+    const TagLib::ID3v2::Tag tag(&file, 0);
+    offerId3v2(&tag, out);
+}
+
+bool readMpeg(TagLib::IOStream* stream, const QString& path, Collector& out) {
+    TagLib::MPEG::File file(stream, TagLib::ID3v2::FrameFactory::instance(), false);
+    if (!file.isValid()) return false;
+    if (file.hasID3v2Tag()) offerId3v2(file.ID3v2Tag(), out);
+    if (file.hasAPETag()) offerApe(file.APETag(), path, out);
+    if (file.hasID3v1Tag()) offerId3v1(file.ID3v1Tag(), out);
+    return true;
+}
+
+bool readApe(TagLib::IOStream* stream, const QString& path, Collector& out) {
+    TagLib::APE::File file(stream, false);
+    if (!file.isValid()) return false;
+    if (file.hasAPETag()) offerApe(file.APETag(), path, out);
+    offerLeadingId3v2(file, out);
+    if (file.hasID3v1Tag()) offerId3v1(file.ID3v1Tag(), out);
+    return true;
+}
+
+bool readFlac(TagLib::IOStream* stream, Collector& out) {
+    TagLib::FLAC::File file(stream, TagLib::ID3v2::FrameFactory::instance(), false);
+    if (!file.isValid()) return false;
+    if (file.hasXiphComment()) out.offer(file.xiphComment());
+    if (file.hasID3v2Tag()) offerId3v2(file.ID3v2Tag(), out);
+    if (file.hasID3v1Tag()) offerId3v1(file.ID3v1Tag(), out);
+    return true;
+}
+
+template <typename FileType>
+bool readSingleTag(TagLib::IOStream* stream, Collector& out) {
+    FileType file(stream, false);
+    if (!file.isValid()) return false;
+    out.offer(file.tag());
+    return true;
+}
+
+bool readAnyType(TagLib::IOStream* stream, Collector& out) {
+    const TagLib::FileRef ref(stream, false);
+    if (ref.isNull()) return false;
+    out.offer(ref.tag());
+    return true;
+}
+
+}  // namespace
+
+MusicTagText MusicTagReader::read(const std::string& utf8Path) {
+    const QString path = QString::fromStdString(utf8Path);
+    if (utf8Path.empty() || !QFileInfo(path).isFile()) return {};
+    // Read-only: TagLib would otherwise open for writing when it may.
+    TagLib::FileStream stream(utf8Path.c_str(), true);
+    if (!stream.isOpen()) return {};
+    Collector out;
+    bool known = false;
+    switch (containerOf(path)) {
+        case Container::Mpeg:
+            known = readMpeg(&stream, path, out);
+            break;
+        case Container::Ape:
+            known = readApe(&stream, path, out);
+            break;
+        case Container::Flac:
+            known = readFlac(&stream, out);
+            break;
+        case Container::Asf:
+            known = readSingleTag<TagLib::ASF::File>(&stream, out);
+            break;
+        case Container::Mp4:
+            known = readSingleTag<TagLib::MP4::File>(&stream, out);
+            break;
+        case Container::Other:
+            break;
+    }
+    if (!known) {
+        // Unknown extension, or a file whose content is not what its name says.
+        TagLib::FileStream again(utf8Path.c_str(), true);
+        if (again.isOpen()) readAnyType(&again, out);
+    }
+    return out.text();
+}
