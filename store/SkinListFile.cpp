@@ -1,0 +1,80 @@
+#include "SkinListFile.h"
+
+#include "StoreText.h"
+#include "XmlDocumentFile.h"
+
+namespace {
+
+const char kFileName[] = "skinlist.xml";
+
+// One element's skin attributes, read by name in any order; a later one wins.
+struct SkinAttributes {
+    bool hasId = false;
+    tagUiBgSkinInfo skin;
+};
+
+SkinAttributes readSkin(const TiXmlElement& e) {
+    SkinAttributes result;
+    for (const TiXmlAttribute* a = e.FirstAttribute(); a; a = a->Next()) {
+        if (a->NameTStr() == "id") {
+            result.hasId = true;
+            result.skin.id = StoreText::fromLocal(a->ValueStr());
+        } else if (a->NameTStr() == "fname") {
+            result.skin.fname = StoreText::fromLocal(a->ValueStr());
+        } else if (a->NameTStr() == "maskcolor") {
+            result.skin.maskcolor = StoreText::parseDecimal(a->ValueStr());
+        }
+    }
+    return result;
+}
+
+}  // namespace
+
+void SkinListFile::write(const QList<tagUiBgSkinInfo>& list) {
+    TiXmlDocument document;
+    XmlDocumentFile::addDeclaration(&document);
+    for (const tagUiBgSkinInfo& skin : list) {
+        auto* e = new TiXmlElement("SKIN");
+        e->SetAttribute(std::string("id"), StoreText::toLocal(skin.id));
+        e->SetAttribute(std::string("fname"), StoreText::toLocal(skin.fname));
+        e->SetAttribute(std::string("maskcolor"), StoreText::decimal(skin.maskcolor));
+        document.LinkEndChild(e);
+    }
+    XmlDocumentFile::save(document, XmlDocumentFile::dataPath(kFileName));
+}
+
+void SkinListFile::read(QList<tagUiBgSkinInfo>* list) {
+    TiXmlDocument document;
+    XmlDocumentFile::load(XmlDocumentFile::dataPath(kFileName), &document);
+    for (const TiXmlElement* e = document.FirstChildElement(); e; e = e->NextSiblingElement()) {
+        list->append(readSkin(*e).skin);
+    }
+}
+
+tagUiBgSkinInfo SkinListFile::find(const QString& id) {
+    TiXmlDocument document;
+    XmlDocumentFile::load(XmlDocumentFile::dataPath(kFileName), &document);
+    for (const TiXmlElement* e = document.FirstChildElement(); e; e = e->NextSiblingElement()) {
+        // Only the matching element's attributes count, whatever order they come in; an
+        // element without an id matches nothing.
+        const SkinAttributes found = readSkin(*e);
+        if (found.hasId && found.skin.id == id) return found.skin;
+    }
+    return {};
+}
+
+bool SkinListFile::isSafeName(const QString& name) {
+    return !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\')) &&
+           !name.contains(QLatin1String("..")) && !name.contains(QChar(0));
+}
+
+bool SkinListFile::saveDescription(const QString& name, const QByteArray& maskcolor) {
+    if (!isSafeName(name)) return false;
+    TiXmlDocument document;
+    XmlDocumentFile::addDeclaration(&document);
+    auto* e = new TiXmlElement("SKIN");
+    e->SetAttribute(std::string("maskcolor"), maskcolor.toStdString());
+    document.LinkEndChild(e);
+    return XmlDocumentFile::save(document,
+                                 XmlDocumentFile::dataPath(name + QStringLiteral(".xml")));
+}

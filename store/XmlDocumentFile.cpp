@@ -1,0 +1,101 @@
+#include "XmlDocumentFile.h"
+
+#include "AtomicFile.h"
+#include "DataDirectory.h"
+#include "XmlPrinter.h"
+
+#include <QFile>
+
+namespace {
+
+// Index of the first occurrence of token at or after from, or the end of bytes.
+qsizetype skipPast(const QByteArray& bytes, qsizetype from, const char* token) {
+    const qsizetype at = bytes.indexOf(token, from);
+    return at < 0 ? bytes.size() : at + qsizetype(qstrlen(token));
+}
+
+bool startsAt(const QByteArray& bytes, qsizetype at, const char* token) {
+    return QByteArrayView(bytes).sliced(at).startsWith(token);
+}
+
+}  // namespace
+
+QString XmlDocumentFile::dataPath(const QString& name) { return DataDirectory::path() + name; }
+
+qsizetype XmlDocumentFile::depthLimitedLength(const QByteArray& bytes) {
+    // Follows TinyXML's view of markup closely enough to never count less nesting than it
+    // parses: comments, CDATA and other "<!" / "<?" nodes do not nest; quoted attribute values
+    // may hold '>' and "/>".
+    int depth = 0;
+    qsizetype i = 0;
+    const qsizetype n = bytes.size();
+    while (i < n) {
+        if (bytes[i] != '<') {
+            ++i;
+            continue;
+        }
+        if (startsAt(bytes, i, "<!--")) {
+            i = skipPast(bytes, i + 4, "-->");
+        } else if (startsAt(bytes, i, "<![CDATA[")) {
+            i = skipPast(bytes, i + 9, "]]>");
+        } else if (startsAt(bytes, i, "<!") || startsAt(bytes, i, "<?")) {
+            i = skipPast(bytes, i + 2, ">");
+        } else if (startsAt(bytes, i, "</")) {
+            depth = qMax(0, depth - 1);
+            i = skipPast(bytes, i + 2, ">");
+        } else {
+            if (++depth > kMaxDepth) return i;
+            const qsizetype tagStart = i;
+            ++i;
+            while (i < n && bytes[i] != '>') {
+                const char c = bytes[i];
+                if (c == '"' || c == '\'') {
+                    const qsizetype close = bytes.indexOf(c, i + 1);
+                    i = close < 0 ? n : close + 1;
+                } else {
+                    ++i;
+                }
+            }
+            if (i < n && i > tagStart + 1 && bytes[i - 1] == '/') --depth;
+            if (i < n) ++i;
+        }
+    }
+    return n;
+}
+
+bool XmlDocumentFile::parse(const QByteArray& raw, TiXmlDocument* document) {
+    // The same normalisation TinyXML's LoadFile does: CR LF and lone CR become LF.
+    QByteArray bytes = raw;
+    bytes.replace("\r\n", "\n");
+    bytes.replace('\r', '\n');
+
+    const qsizetype usable = depthLimitedLength(bytes);
+    const bool cut = usable < bytes.size();
+    bytes.truncate(usable);
+    // A NUL ends the text for TinyXML; treat what follows as a fault, not as data.
+    const bool hasNul = bytes.contains('\0');
+
+    document->Parse(bytes.constData(), nullptr, TIXML_DEFAULT_ENCODING);
+    return !cut && !hasNul && !document->Error();
+}
+
+bool XmlDocumentFile::load(const QString& path, TiXmlDocument* document) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) return false;
+    return parse(bytes, document);
+}
+
+void XmlDocumentFile::addDeclaration(TiXmlDocument* document) {
+    document->LinkEndChild(new TiXmlDeclaration("1.0", "", ""));
+}
+
+QByteArray XmlDocumentFile::toBytes(const TiXmlDocument& document) {
+    const std::string text = XmlPrinter::print(document);
+    return QByteArray(text.data(), qsizetype(text.size()));
+}
+
+bool XmlDocumentFile::save(const TiXmlDocument& document, const QString& path) {
+    return AtomicFile::save(path, toBytes(document));
+}
