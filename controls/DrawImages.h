@@ -22,4 +22,19 @@ public:
     };
     static bool MakeFrameBgImage(const QString& picturePath, const QString& folder, QSize size,
                                  FrameResult* result);
+    // The same with the caller's time stamp as the base name (the settings page names its own
+    // files); an empty stamp picks one as above.
+    static bool MakeFrameBgImage(const QString& picturePath, const QString& folder, QSize size,
+                                 const QString& stamp, FrameResult* result);
+
+    // Size of the thumbnail "<stamp>_s.bmp" that the background list shows.
+    static constexpr QSize kThumbnailSize{32, 32};
+    // Radius of the rounded corners painted in the mask colour.
+    static constexpr int kCornerRadius = 5;
+
+    // The mask colour for a picture: magenta (0xFF00FF) unless the picture uses it, else the first
+    // colour of a fixed search that does not occur in it. As 0xBBGGRR.
+    static qint32 PickMaskColor(const QImage& picture);
+    // Sets the pixels outside rounded corners of radius r to the colour (0xBBGGRR).
+    static void PaintCorners(QImage& picture, qint32 maskColor, int radius);
 };

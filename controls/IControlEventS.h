@@ -16,7 +16,7 @@ struct tagUIButtonInfo {
 struct tagUISliderInfo {
     QString name;
     int length = 0;  // slider length in pixels
-    int value = 0;  // new value in pixels, 0 .. length
+    int value = 0;   // new value in pixels, 0 .. length
 };
 
 struct tagUIListInfo {

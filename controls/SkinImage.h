@@ -14,9 +14,17 @@ public:
     QSize size() const { return m_base.size(); }
     // The best picture for the ratio (the @2x one when present and dpr > 1).
     const QImage& forRatio(qreal dpr) const;
+    // The picture stretched to a logical size at device pixels (dpr), cached for the last size
+    // asked, so painting the same control again costs no scaling.
+    QImage scaled(QSize logical, qreal dpr) const;
+    // Device pixel size for a logical size at a ratio.
+    static QSize deviceSize(QSize logical, qreal dpr);
 
 private:
     QString m_path;
     QImage m_base;
     QImage m_double;
+    mutable QImage m_cache;
+    mutable QSize m_cacheSize;
+    mutable qreal m_cacheDpr = 0;
 };

@@ -5,6 +5,8 @@
 #include "IControl.h"
 #include "SkinImage.h"
 
+#include <QImage>
+
 class UIButton : public IControl {
 public:
     explicit UIButton(const QString& firstImage, const QString& secondImage = QString());
@@ -19,10 +21,20 @@ public:
     bool mouseLeave() override;
     bool mousePress(QPoint pt) override;
     bool mouseRelease(QPoint pt) override;
+    // A fast second click arrives as a double click; it presses the button like any other.
+    bool mouseDoubleClick(QPoint pt) override { return mousePress(pt); }
 
 private:
+    const SkinImage& current() const { return m_img == 2 ? m_second : m_first; }
+    // Builds the hover and pressed looks for the picture shown, at the size and ratio asked.
+    void prepareLooks(qreal dpr);
+
     SkinImage m_first;
     SkinImage m_second;
     int m_img = 1;
     bool m_pressed = false;
+    QImage m_normalLook, m_hoverLook, m_pressedLook;
+    QSize m_lookSize;
+    qreal m_lookDpr = 0;
+    int m_lookImg = 0;
 };

@@ -57,8 +57,19 @@ public:
     // label), so the window does not start a drag there.
     bool IsOperationControl(QPoint pt) const;
 
-private:
+    // Where the background and controls lie: inset by 5 pixels while translucent.
+    QRect contentRect() const;
+    // The composed background (shadow, keyed and stretched picture) at device pixels.
+    const QImage& composedBackground() const { return m_composed; }
+    // The topmost control that takes the mouse at a point (enabled or not), or null.
     IControl* controlAt(QPoint pt) const;
+
+private:
+    qreal ratio() const;
+    void rebuildKeyed();
+    void compose(qreal dpr);
+    void paintLayers(QPainter& p, const QRect& area, qreal dpr);
+    void repaint(IControl* control);
 
     QWidget* m_window;
     QList<IControl*> m_controls;  // not owned
@@ -71,4 +82,9 @@ private:
     bool m_fullRepaint = true;
     IControl* m_hover = nullptr;
     IControl* m_captured = nullptr;
+    QImage m_keyed;  // background with the mask colour made transparent
+    bool m_keyedDirty = true;
+    QSize m_composedSize;
+    qreal m_composedDpr = 0;
+    bool m_composedTranslucent = false;
 };

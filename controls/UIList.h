@@ -36,15 +36,15 @@ public:
     int fileIndex() const { return m_fileIndex; }
     void DeleteList();
     // Set by adding songs; the previous and next buttons test it.
-    bool hasSongs() const { return m_hasSongs; }
+    bool hasSongs() const { return m_hasSongs || !m_items.isEmpty(); }
     void setHasSongs(bool on) { m_hasSongs = on; }
 
     // Recomputing after the items or the size changed (call in this order).
-    void CreateFileBgHDC();  // background cache for the current size
-    void SetListValue();  // rows
-    int GetSliderBarHeight();  // scroll thumb height
-    void SetStepInt();  // pixels per wheel step
-    void ResetFileStartIndex();  // first visible row stays valid
+    void CreateFileBgHDC();       // background cache for the current size
+    void SetListValue();          // rows
+    int GetSliderBarHeight();     // scroll thumb height
+    void SetStepInt();            // pixels per wheel step
+    void ResetFileStartIndex();   // first visible row stays valid
     void ResetSliderY(int flag);  // thumb position; flag 1 = scroll to the end (after adding)
 
     int firstVisibleRow() const { return m_startIndex; }
@@ -58,8 +58,23 @@ public:
     bool mouseDoubleClick(QPoint pt) override;
     bool wheel(QPoint pt, int angleDelta) override;
 
-private:
+    // Scroll position in pixels from the top of the first row, 0 .. maxScroll().
+    int scrollPixels() const { return m_scrollPx; }
+    void setScrollPixels(int px);
+    int maxScroll() const;
+    // Whether the rows overflow the list, so the scroll bar shows.
+    bool hasScrollBar() const;
+    // In window coordinates; empty while no scroll bar shows.
+    QRect scrollBarRect() const;
+    QRect thumbRect() const;
+    // Index of the row at a window point, -1 off the rows (or on the scroll bar).
     int rowAt(QPoint pt) const;
+
+private:
+    int rowHeight() const { return m_style.rowHeight > 0 ? m_style.rowHeight : 20; }
+    int barWidth() const;
+    int thumbHeight() const;
+    void ensureVisible(int row, int flag);
 
     SkinImage m_bar, m_separator, m_thumb;
     UIListStyle m_style;
@@ -74,4 +89,5 @@ private:
     bool m_hasSongs = false;
     bool m_draggingThumb = false;
     int m_dragOffset = 0;
+    int m_scrollPx = 0;
 };

@@ -31,10 +31,13 @@ public:
     bool mousePress(QPoint pt) override;
     bool mouseRelease(QPoint pt) override;
     bool mouseLeave() override;
+    bool mouseDoubleClick(QPoint pt) override { return mousePress(pt); }
 
 private:
     int valueAt(QPoint pt) const;
     void report();
+    void build(qreal dpr);
+    QRect barRect() const;
 
     Kind m_kind = Kind::Position;
     SkinImage m_bar, m_fill, m_thumb;
@@ -43,4 +46,6 @@ private:
     int m_value = 0;
     bool m_dragging = false;
     bool m_hover = false;
+    QSize m_builtSize;
+    qreal m_builtDpr = 0;
 };

@@ -1,0 +1,158 @@
+#include "DrawImages.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QPainter>
+#include <QSet>
+#include <algorithm>
+
+namespace {
+
+QRgb fromBgr(qint32 c) {
+    const quint32 v = quint32(c);
+    return qRgb(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
+}
+
+qint32 toBgr(QRgb c) { return qint32((qBlue(c) << 16) | (qGreen(c) << 8) | qRed(c)); }
+
+// Scales to cover the size and cuts the middle out, so no border shows and nothing is distorted.
+QImage coverCrop(const QImage& src, QSize size) {
+    const QImage scaled =
+        src.scaled(size, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
+    const int x = std::max(0, (scaled.width() - size.width()) / 2);
+    const int y = std::max(0, (scaled.height() - size.height()) / 2);
+    return scaled.copy(x, y, size.width(), size.height());
+}
+
+// Transparent parts become black, like the thumbnails that the background list expects.
+QImage onBlack(const QImage& src) {
+    QImage out(src.size(), QImage::Format_RGB32);
+    out.fill(Qt::black);
+    QPainter p(&out);
+    p.drawImage(0, 0, src);
+    return out;
+}
+
+bool saveBmp(const QImage& img, const QString& path) {
+    // Through a temporary name, so a failed write never leaves half a picture under the real one.
+    const QString tmp = path + QStringLiteral(".part");
+    if (!img.convertToFormat(QImage::Format_RGB32).save(tmp, "BMP")) {
+        QFile::remove(tmp);
+        return false;
+    }
+    QFile::remove(path);
+    if (!QFile::rename(tmp, path)) {
+        QFile::remove(tmp);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+QFont DrawImages::SetTextFont(int weight, int px, int italic) {
+    QFont f;
+    f.setFamilies({QStringLiteral("SimSun"), QStringLiteral("Noto Sans CJK SC"),
+                   QStringLiteral("Noto Sans CJK"), QStringLiteral("WenQuanYi Micro Hei")});
+    f.setPixelSize(px > 0 ? px : 14);
+    if (weight > 0) f.setWeight(QFont::Weight(std::clamp(weight, 1, 1000)));
+    f.setItalic(italic != 0);
+    return f;
+}
+
+qint32 DrawImages::PickMaskColor(const QImage& picture) {
+    const QImage img = picture.convertToFormat(QImage::Format_RGB32);
+    QSet<QRgb> used;
+    used.reserve(img.width() * img.height() / 4 + 16);
+    for (int y = 0; y < img.height(); ++y) {
+        const QRgb* line = reinterpret_cast<const QRgb*>(img.constScanLine(y));
+        for (int x = 0; x < img.width(); ++x) used.insert(line[x] & 0xFFFFFFu);
+    }
+    const QRgb magenta = 0xFF00FFu;
+    if (!used.contains(magenta)) return toBgr(magenta);
+    // Near-magenta first (it still reads as "the key colour"), then any unused colour.
+    for (int d = 1; d < 256; ++d) {
+        for (QRgb c : {qRgb(255, 0, 255 - d), qRgb(255 - d, 0, 255), qRgb(255, d, 255)}) {
+            if (!used.contains(c & 0xFFFFFFu)) return toBgr(c);
+        }
+    }
+    for (quint32 c = 0xFFFFFF; c > 0; --c) {
+        if (!used.contains(c)) return toBgr(c);
+    }
+    return toBgr(magenta);  // unreachable: a picture cannot use all 16.7 million colours
+}
+
+void DrawImages::PaintCorners(QImage& picture, qint32 maskColor, int radius) {
+    if (picture.isNull() || radius <= 0) return;
+    if (picture.format() != QImage::Format_RGB32 && picture.format() != QImage::Format_ARGB32)
+        picture = picture.convertToFormat(QImage::Format_RGB32);
+    const QRgb key = fromBgr(maskColor);
+    const int w = picture.width(), h = picture.height();
+    const int r = std::min({radius, w / 2, h / 2});
+    // Exact pixels, no smoothing: the canvas keys out this colour only where it matches exactly.
+    for (int dy = 0; dy < r; ++dy) {
+        for (int dx = 0; dx < r; ++dx) {
+            const double cx = r - (dx + 0.5), cy = r - (dy + 0.5);
+            if (cx * cx + cy * cy <= double(r) * r) continue;
+            picture.setPixel(dx, dy, key);
+            picture.setPixel(w - 1 - dx, dy, key);
+            picture.setPixel(dx, h - 1 - dy, key);
+            picture.setPixel(w - 1 - dx, h - 1 - dy, key);
+        }
+    }
+}
+
+bool DrawImages::MakeFrameBgImage(const QString& picturePath, const QString& folder, QSize size,
+                                  FrameResult* result) {
+    return MakeFrameBgImage(picturePath, folder, size, QString(), result);
+}
+
+bool DrawImages::MakeFrameBgImage(const QString& picturePath, const QString& folder, QSize size,
+                                  const QString& stamp, FrameResult* result) {
+    if (size.isEmpty() || size.width() > 16384 || size.height() > 16384) return false;
+    if (!QFileInfo(folder).isDir()) return false;
+    QImageReader reader(picturePath);
+    reader.setAutoTransform(true);
+    // A hostile header may claim a huge picture; refuse before decoding it.
+    const QSize claimed = reader.size();
+    if (claimed.isValid() && qint64(claimed.width()) * claimed.height() > 100'000'000) return false;
+    const QImage source = reader.read();
+    if (source.isNull()) return false;
+
+    QImage background = coverCrop(onBlack(source), size);
+    const qint32 mask = PickMaskColor(background);
+    PaintCorners(background, mask, kCornerRadius);
+    const QImage thumb =
+        onBlack(source).scaled(kThumbnailSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+
+    const QDir dir(folder);
+    QString base = stamp;
+    if (base.isEmpty()) {
+        QDateTime t = QDateTime::currentDateTime();
+        base = t.toString(QStringLiteral("yyyyMMddhhmmsszzz"));
+        // Two imports within the same millisecond must not overwrite each other.
+        while (QFileInfo::exists(dir.filePath(base + QStringLiteral(".bmp")))) {
+            t = t.addMSecs(1);
+            base = t.toString(QStringLiteral("yyyyMMddhhmmsszzz"));
+        }
+    }
+    const QString bgName = base + QStringLiteral(".bmp");
+    // The list finds the thumbnail by the part of the name before the first dot.
+    const QString thumbName = base.section(QLatin1Char('.'), 0, 0) + QStringLiteral("_s.bmp");
+    const QString bgPath = dir.filePath(bgName);
+    const QString thumbPath = dir.filePath(thumbName);
+    const bool hadThumb = QFileInfo::exists(thumbPath);
+    if (!saveBmp(thumb, thumbPath)) return false;
+    if (!saveBmp(background, bgPath)) {
+        if (!hadThumb) QFile::remove(thumbPath);
+        return false;
+    }
+    if (result) {
+        result->fileName = bgName;
+        result->maskColor = mask;
+    }
+    return true;
+}

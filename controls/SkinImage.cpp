@@ -1,0 +1,57 @@
+#include "SkinImage.h"
+
+#include <QFileInfo>
+#include <QImageReader>
+#include <cmath>
+
+namespace {
+
+QImage loadPicture(const QString& path) {
+    if (path.isEmpty() || !QFileInfo::exists(path)) return QImage();
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    QImage img = reader.read();
+    if (img.isNull()) return img;
+    // Premultiplied is what the raster painter blends fastest.
+    return img.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+}  // namespace
+
+SkinImage::SkinImage(const QString& path) : m_path(path) {
+    // Table paths may still carry the other platform's separator.
+    m_path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    m_base = loadPicture(m_path);
+    if (m_base.isNull()) return;
+    const int dot = m_path.lastIndexOf(QLatin1Char('.'));
+    const int slash = m_path.lastIndexOf(QLatin1Char('/'));
+    if (dot > slash) {
+        m_double = loadPicture(m_path.left(dot) + QStringLiteral("@2x") + m_path.mid(dot));
+        if (!m_double.isNull()) m_double.setDevicePixelRatio(2.0);
+    }
+}
+
+const QImage& SkinImage::forRatio(qreal dpr) const {
+    if (dpr > 1.0 && !m_double.isNull()) return m_double;
+    return m_base;
+}
+
+QSize SkinImage::deviceSize(QSize logical, qreal dpr) {
+    return QSize(int(std::lround(logical.width() * dpr)), int(std::lround(logical.height() * dpr)));
+}
+
+QImage SkinImage::scaled(QSize logical, qreal dpr) const {
+    if (m_base.isNull() || logical.isEmpty()) return QImage();
+    if (dpr <= 0) dpr = 1.0;
+    if (!m_cache.isNull() && m_cacheSize == logical && m_cacheDpr == dpr) return m_cache;
+    const QImage& src = forRatio(dpr);
+    const QSize target = deviceSize(logical, dpr);
+    QImage out = src.size() == target
+                     ? src
+                     : src.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    out.setDevicePixelRatio(dpr);
+    m_cache = out;
+    m_cacheSize = logical;
+    m_cacheDpr = dpr;
+    return out;
+}
