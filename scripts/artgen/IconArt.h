@@ -1,0 +1,23 @@
+#pragma once
+// Icons outside the skinned window: the program's window and tray icon (orvo.png in several
+// sizes and orvo.ico), the five file type icons, and the frames of the busy spinner that
+// make-art.sh assembles into checknew.gif.
+
+#include <QImage>
+#include <QString>
+
+class IconArt {
+public:
+    static bool writeAll(const QString& resDir);
+    // Frames "spin_00.png" ... into dir; returns the number written (0 on failure).
+    static int writeSpinnerFrames(const QString& dir);
+
+    static QImage appIcon(int side);
+    static QImage fileTypeIcon(const QString& type, int side);
+
+    // The settings pages are light; GIF has no partial transparency, so the spinner's edges are
+    // blended against this colour and everything fainter than a threshold becomes transparent.
+    static constexpr QRgb kPageColor = 0xFFEFEFEF;
+    static constexpr int kSpinnerFrames = 12;
+    static constexpr int kSpinnerSide = 32;
+};
