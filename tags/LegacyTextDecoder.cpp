@@ -63,7 +63,7 @@ bool LegacyTextDecoder::isPlausibleLatin1(const QByteArray& raw) {
 }
 
 QString LegacyTextDecoder::chineseReading(const QByteArray& raw) {
-    QStringDecoder decoder("GB18030");
+    QStringDecoder decoder("GB18030", QStringDecoder::Flag::Stateless);
     if (!decoder.isValid()) return {};
     const QString text = decoder.decode(raw);
     if (decoder.hasError()) return {};

@@ -1,0 +1,181 @@
+#!/usr/bin/env python3
+"""Writes tiny audio files carrying every tag format the tag reader understands.
+
+Usage: make-tag-fixtures.py OUTDIR
+
+ffmpeg makes the audio (and the tags it writes itself: ID3v2.3/2.4, Vorbis comments, ASF, MP4);
+the legacy and hand-made tags (ID3v1, ID3v2.2, ID3v2 frames marked Latin-1 that hold GBK bytes,
+APEv2) are built byte by byte here. Standard library only.
+"""
+
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+
+
+def ffmpeg(out, codec_args, metadata=None, extra=None, seconds="0.3"):
+    cmd = ["ffmpeg", "-hide_banner", "-loglevel", "error", "-nostdin", "-y",
+           "-f", "lavfi", "-i", f"sine=frequency=440:duration={seconds}",
+           "-ac", "1", "-ar", "44100", "-map_metadata", "-1", "-fflags", "+bitexact"]
+    cmd += codec_args
+    for key, value in (metadata or {}).items():
+        cmd += ["-metadata", f"{key}={value}"]
+    cmd += (extra or []) + [out]
+    subprocess.run(cmd, check=True)
+
+
+# ---- ID3v2 ----------------------------------------------------------------------------------
+
+def syncsafe(n):
+    return bytes([(n >> 21) & 0x7F, (n >> 14) & 0x7F, (n >> 7) & 0x7F, n & 0x7F])
+
+
+def text_payload(text, encoding):
+    """encoding: 'latin1', 'gbk' (bytes marked Latin-1), 'utf16', 'utf8'."""
+    if encoding == "latin1":
+        return b"\x00" + text.encode("latin-1")
+    if encoding == "gbk":
+        return b"\x00" + text.encode("gbk")
+    if encoding == "utf16":
+        return b"\x01" + text.encode("utf-16")  # with BOM
+    if encoding == "utf8":
+        return b"\x03" + text.encode("utf-8")
+    raise ValueError(encoding)
+
+
+def id3v2(major, frames):
+    """frames: list of (frame id, text, encoding)."""
+    body = b""
+    for frame_id, text, encoding in frames:
+        data = text_payload(text, encoding)
+        if major == 2:
+            body += frame_id.encode() + struct.pack(">I", len(data))[1:] + data
+        elif major == 3:
+            body += frame_id.encode() + struct.pack(">I", len(data)) + b"\x00\x00" + data
+        else:
+            body += frame_id.encode() + syncsafe(len(data)) + b"\x00\x00" + data
+    body += b"\x00" * 16  # padding
+    return b"ID3" + bytes([major, 0, 0]) + syncsafe(len(body)) + body
+
+
+# ---- ID3v1 ----------------------------------------------------------------------------------
+
+def id3v1(title=b"", artist=b""):
+    def field(value, size):
+        return value[:size].ljust(size, b"\x00")
+    return (b"TAG" + field(title, 30) + field(artist, 30) + field(b"", 30) + b"2001"
+            + field(b"", 30) + b"\xff")
+
+
+# ---- APEv2 ----------------------------------------------------------------------------------
+
+def ape_tag(items):
+    """items: list of (key, value bytes)."""
+    body = b""
+    for key, value in items:
+        body += struct.pack("<II", len(value), 0) + key.encode() + b"\x00" + value
+    size = len(body) + 32
+
+    def block(flags):
+        return b"APETAGEX" + struct.pack("<IIII", 2000, size, len(items), flags) + b"\x00" * 8
+    return block(0xA0000000) + body + block(0x80000000)
+
+
+def write(path, *parts):
+    with open(path, "wb") as f:
+        for part in parts:
+            f.write(part)
+
+
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def main():
+    if len(sys.argv) != 2:
+        sys.exit("usage: make-tag-fixtures.py OUTDIR")
+    out = sys.argv[1]
+    os.makedirs(out, exist_ok=True)
+    tmp = tempfile.mkdtemp(prefix="orvo-tags-")
+    try:
+        make(out, tmp)
+    finally:
+        shutil.rmtree(tmp, ignore_errors=True)
+
+
+def make(out, tmp):
+    o = lambda name: os.path.join(out, name)  # noqa: E731
+
+    # Untagged audio to wrap hand-made tags around.
+    bare_mp3 = os.path.join(tmp, "bare.mp3")
+    ffmpeg(bare_mp3, ["-c:a", "libmp3lame", "-b:a", "32k", "-id3v2_version", "0",
+                      "-write_xing", "0"])
+    mp3 = read(bare_mp3)
+    bare_mp2 = os.path.join(tmp, "bare.mp2")
+    ffmpeg(bare_mp2, ["-c:a", "mp2", "-b:a", "64k", "-f", "mp2"])
+    bare_aac = os.path.join(tmp, "bare.aac")
+    ffmpeg(bare_aac, ["-c:a", "aac", "-b:a", "32k", "-f", "adts"])
+
+    write(o("notags.mp3"), mp3)
+    write(o("id3v1.mp3"), mp3, id3v1(b"ID3v1 Title", b"ID3v1 Artist"))
+    write(o("id3v22.mp3"),
+          id3v2(2, [("TT2", "Version 2.2 Title", "latin1"), ("TP1", "张学友", "utf16")]), mp3)
+    ffmpeg(o("id3v23_utf16.mp3"), ["-c:a", "libmp3lame", "-b:a", "32k", "-id3v2_version", "3"],
+           {"title": "月亮代表我的心", "artist": "邓丽君"})
+    ffmpeg(o("id3v24_utf8.mp3"), ["-c:a", "libmp3lame", "-b:a", "32k", "-id3v2_version", "4"],
+           {"title": "甜蜜蜜 (Live)", "artist": "Teresa Teng"})
+    write(o("id3v23_gbk.mp3"),
+          id3v2(3, [("TIT2", "晴天", "gbk"), ("TPE1", "周杰伦", "gbk")]), mp3)
+    write(o("id3v22_gbk.mp3"),
+          id3v2(2, [("TT2", "《七里香》", "gbk"), ("TP1", "周杰伦", "gbk")]), mp3)
+    write(o("id3v1_gbk.mp3"), mp3, id3v1("后来".encode("gbk"), "刘若英".encode("gbk")))
+    write(o("latin1_id3v2.mp3"),
+          id3v2(3, [("TIT2", "El león", "latin1"), ("TPE1", "Motörhead", "latin1")]), mp3)
+    write(o("latin1_id3v1.mp3"), mp3,
+          id3v1("Café del Mar".encode("latin-1"), "Beyoncé".encode("latin-1")))
+    write(o("ape.mp3"), mp3,
+          ape_tag([("Title", "APE 标题".encode()), ("Artist", b"APE Artist")]))
+    write(o("ape_gbk.mp3"), mp3,
+          ape_tag([("Title", "青花瓷".encode("gbk")), ("Artist", "周杰伦".encode("gbk"))]))
+    write(o("priority.mp3"), id3v2(3, [("TIT2", "From ID3v2", "latin1")]), mp3,
+          ape_tag([("Title", b"From APE"), ("Artist", b"APE Artist")]),
+          id3v1(b"From ID3v1", b"ID3v1 Artist"))
+    write(o("ape_over_id3v1.mp3"), mp3, ape_tag([("Title", b"From APE")]),
+          id3v1(b"From ID3v1", b"ID3v1 Artist"))
+    write(o("artist_only.mp3"), id3v2(4, [("TPE1", "Only Artist", "utf8")]), mp3)
+    write(o("padded.mp3"), id3v2(3, [("TIT2", "\t Padded\nTitle  ", "latin1")]), mp3)
+    write(o("中文文件名.mp3"), id3v2(4, [("TIT2", "文件名测试", "utf8")]), mp3)
+    write(o("mpeg2.mp2"), id3v2(3, [("TIT2", "Layer II 标题", "utf16"),
+                                    ("TPE1", "MP2 Artist", "latin1")]), read(bare_mp2))
+    write(o("adts.aac"), id3v2(4, [("TIT2", "AAC 标题", "utf8"), ("TPE1", "AAC Artist", "utf8")]),
+          read(bare_aac))
+
+    # Formats whose tags ffmpeg writes itself.
+    ffmpeg(o("vorbis.ogg"), ["-c:a", "libvorbis"], {"title": "Ogg 标题", "artist": "Ogg Artist"})
+    ffmpeg(o("flac.flac"), ["-c:a", "flac"], {"title": "FLAC 标题", "artist": "FLAC Artist"})
+    ffmpeg(o("asf.wma"), ["-c:a", "wmav2", "-b:a", "32k"],
+           {"title": "WMA 标题", "artist": "WMA Artist"})
+    ffmpeg(o("mp4.m4a"), ["-c:a", "aac", "-b:a", "32k"],
+           {"title": "MP4 标题", "artist": "MP4 Artist"})
+
+    # Monkey's Audio cannot be encoded here: a file with its magic and tags, but no audio.
+    write(o("apelike.ape"), b"MAC \x96\x0f" + b"\x00" * 64,
+          ape_tag([("Title", "APE 文件".encode()), ("Artist", b"Monkey")]),
+          id3v1(b"Not This", b"Nor This"))
+
+    # Damaged tags: sizes that point past the end, frames cut short.
+    write(o("broken_id3v2.mp3"), b"ID3\x03\x00\x00" + syncsafe(0x0FFFFFFF)
+          + b"TIT2\x7f\xff\xff\xff\x00\x00\x00Cut", mp3)
+    write(o("broken_ape.mp3"), mp3, b"APETAGEX" + struct.pack("<IIII", 2000, 0x7FFFFFFF, 5,
+                                                               0x80000000) + b"\x00" * 8)
+    bad_item = struct.pack("<II", 0x7FFFFFF0, 0) + b"Title\x00abc"
+    write(o("broken_ape_item.mp3"), mp3, bad_item + b"APETAGEX"
+          + struct.pack("<IIII", 2000, len(bad_item) + 32, 1, 0) + b"\x00" * 8)
+
+
+if __name__ == "__main__":
+    main()
