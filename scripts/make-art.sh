@@ -17,4 +17,5 @@ trap 'rm -rf "$frames"' EXIT
 "$BUILD/orvo-artgen" --spinner "$frames"
 # Full frames, each replacing the last; no optimisation, so every frame decodes on its own.
 convert -delay 8 -loop 0 -dispose previous "$frames"/spin_*.png res/checknew.gif
+"$BUILD/orvo-artgen" --check .
 echo "make-art: wrote res/, skin/ and skinlist.xml"

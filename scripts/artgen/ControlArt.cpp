@@ -127,8 +127,10 @@ QImage optionsImage(int s) {
 }
 
 // Two arrows chasing each other round a rounded rectangle.
-void drawLoop(P& p, qreal opacity) {
-    p.setPen(ArtCanvas::glyphPen(1.6, opacity));
+void drawLoop(P& p, qreal opacity, bool accent = false) {
+    QPen pen = ArtCanvas::glyphPen(1.6, opacity);
+    if (accent) pen.setColor(ArtCanvas::accentColor(opacity));
+    p.setPen(pen);
     p.setBrush(Qt::NoBrush);
     QPainterPath top;
     top.moveTo(5.5, 13.0);
@@ -142,8 +144,11 @@ void drawLoop(P& p, qreal opacity) {
     bottom.quadTo(17.5, 15.5, 14.5, 15.5);
     bottom.lineTo(8.0, 15.5);
     p.drawPath(bottom);
-    fillRounded(p, polygonPath({{14.6, 4.9}, {18.2, 7.5}, {14.6, 10.1}}), 0.9, opacity);
-    fillRounded(p, polygonPath({{8.4, 12.9}, {4.8, 15.5}, {8.4, 18.1}}), 0.9, opacity);
+    pen.setWidthF(0.9);
+    p.setPen(pen);
+    p.setBrush(pen.color());
+    p.drawPath(polygonPath({{14.6, 4.9}, {18.2, 7.5}, {14.6, 10.1}}));
+    p.drawPath(polygonPath({{8.4, 12.9}, {4.8, 15.5}, {8.4, 18.1}}));
 }
 
 QImage loopOffImage(int s) {
@@ -152,13 +157,8 @@ QImage loopOffImage(int s) {
 }
 
 QImage loopOnImage(int s) {
-    return ArtCanvas::render({23, 23}, s, nullptr, [](P& p) {
-        drawLoop(p, 1.0);
-        // The dot says "on" without relying on brightness alone.
-        p.setPen(Qt::NoPen);
-        p.setBrush(ArtCanvas::accentColor());
-        p.drawEllipse(QPointF(11.5, 11.5), 1.3, 1.3);
-    });
+    // On: the accent colour, so the state reads at a glance and not by brightness alone.
+    return ArtCanvas::render({23, 23}, s, nullptr, [](P& p) { drawLoop(p, 1.0, true); });
 }
 
 QImage clearImage(int s) {
@@ -319,38 +319,45 @@ QImage lineImage(int s) {
     });
 }
 
+struct Item {
+    const char* name;
+    QSize size;
+    QImage (*make)(int);
+};
+
+const Item kItems[] = {
+    {"logo", {97, 30}, logoImage},
+    {"play", {38, 38}, playImage},
+    {"stop", {38, 38}, stopImage},
+    {"per", {35, 36}, [](int s) { return skipImage(s, false); }},
+    {"next", {35, 36}, [](int s) { return skipImage(s, true); }},
+    {"close", {33, 25}, closeImage},
+    {"min", {31, 25}, minImage},
+    {"skin", {21, 14}, skinImage},
+    {"add", {23, 23}, addImage},
+    {"options", {23, 23}, optionsImage},
+    {"listxh1", {23, 23}, loopOffImage},
+    {"listxh", {23, 23}, loopOnImage},
+    {"set", {23, 23}, clearImage},
+    {"slider_bar", {181, 16}, positionBarImage},
+    {"progress_fill", {181, 10}, positionFillImage},
+    {"vol_slider_bar", {41, 8}, volumeBarImage},
+    {"vol_progress_thumb", {8, 8}, volumeThumbImage},
+    {"volumeico1", {15, 14}, volumeOnImage},
+    {"volumeico2", {15, 14}, volumeMutedImage},
+    {"listbar", {9, 75}, listBarImage},
+    {"line", {300, 1}, lineImage},
+};
 }  // namespace
 
+QList<ControlArt::Picture> ControlArt::pictures() {
+    QList<Picture> out;
+    for (const Item& it : kItems) out.append({QString::fromLatin1(it.name), it.size});
+    return out;
+}
+
 bool ControlArt::writeAll(const QString& resDir) {
-    struct Item {
-        const char* name;
-        QSize size;
-        QImage (*make)(int);
-    };
-    const Item items[] = {
-        {"logo", {97, 30}, logoImage},
-        {"play", {38, 38}, playImage},
-        {"stop", {38, 38}, stopImage},
-        {"per", {35, 36}, [](int s) { return skipImage(s, false); }},
-        {"next", {35, 36}, [](int s) { return skipImage(s, true); }},
-        {"close", {33, 25}, closeImage},
-        {"min", {31, 25}, minImage},
-        {"skin", {21, 14}, skinImage},
-        {"add", {23, 23}, addImage},
-        {"options", {23, 23}, optionsImage},
-        {"listxh1", {23, 23}, loopOffImage},
-        {"listxh", {23, 23}, loopOnImage},
-        {"set", {23, 23}, clearImage},
-        {"slider_bar", {181, 16}, positionBarImage},
-        {"progress_fill", {181, 10}, positionFillImage},
-        {"vol_slider_bar", {41, 8}, volumeBarImage},
-        {"vol_progress_thumb", {8, 8}, volumeThumbImage},
-        {"volumeico1", {15, 14}, volumeOnImage},
-        {"volumeico2", {15, 14}, volumeMutedImage},
-        {"listbar", {9, 75}, listBarImage},
-        {"line", {300, 1}, lineImage},
-    };
     bool ok = true;
-    for (const Item& it : items) ok = ArtCanvas::savePair(resDir, it.name, it.size, it.make) && ok;
+    for (const Item& it : kItems) ok = ArtCanvas::savePair(resDir, it.name, it.size, it.make) && ok;
     return ok;
 }

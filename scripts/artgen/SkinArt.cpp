@@ -11,6 +11,7 @@
 #include <QtMath>
 
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -110,7 +111,8 @@ QImage night() {
         const qreal x = rng.bounded(kW + 40) - 20;
         const qreal y = 40 + rng.bounded(200.0);
         const qreal r = 6 + rng.bounded(30.0) * (y < 100 ? 0.6 : 1.0);
-        bokeh(p, QPointF(x, y), r, palette[i % 4], 0.06 + rng.bounded(0.12));
+        const qreal calmTop = y < 75 ? 0.55 : 1.0;  // the song title sits up here
+        bokeh(p, QPointF(x, y), r, palette[i % 4], (0.06 + rng.bounded(0.12)) * calmTop);
     }
     for (int i = 0; i < 10; ++i) {
         const qreal x = rng.bounded(double(kW));
@@ -147,72 +149,87 @@ QImage sunset() {
     QImage img = canvas();
     QPainter p(&img);
     begin(p);
-    verticalGradient(p, {{0.0, QColor(0x1c, 0x0f, 0x2e)},
-                         {0.14, QColor(0x3c, 0x18, 0x3e)},
-                         {0.26, QColor(0x73, 0x2c, 0x45)},
-                         {0.35, QColor(0xa3, 0x4a, 0x3e)},
-                         {0.40, QColor(0x7a, 0x30, 0x3c)},
-                         {0.55, QColor(0x2e, 0x15, 0x26)},
+    // The horizon lies just above the position slider; the controls sit on the dark hills.
+    verticalGradient(p, {{0.0, QColor(0x1a, 0x0e, 0x2c)},
+                         {0.10, QColor(0x36, 0x16, 0x3c)},
+                         {0.19, QColor(0x6e, 0x2a, 0x48)},
+                         {0.25, QColor(0xa8, 0x4e, 0x44)},
+                         {0.28, QColor(0xc2, 0x68, 0x40)},
+                         {0.36, QColor(0x5a, 0x24, 0x3a)},
                          {1.0, QColor(0x14, 0x0a, 0x14)}});
-    // The sun low on the horizon, and its haze.
-    glow(p, QPointF(196, 198), 190, 90, QColor(0xff, 0x9a, 0x55), 0.30);
-    glow(p, QPointF(196, 196), 60, 60, QColor(0xff, 0xc0, 0x7a), 0.28);
-    QRadialGradient sun(QPointF(196, 196), 22);
-    sun.setColorAt(0.0, QColor(0xff, 0xd9, 0x9a, 200));
-    sun.setColorAt(0.85, QColor(0xff, 0xb0, 0x6a, 170));
-    sun.setColorAt(1.0, QColor(0xff, 0xb0, 0x6a, 0));
+    const QPointF sunAt(224, 146);
+    glow(p, sunAt, 200, 70, QColor(0xff, 0x9a, 0x55), 0.30);
+    glow(p, sunAt, 56, 56, QColor(0xff, 0xb8, 0x70), 0.30);
+    QRadialGradient sun(sunAt, 17);
+    sun.setColorAt(0.0, QColor(0xff, 0xdc, 0xa0, 215));
+    sun.setColorAt(0.85, QColor(0xff, 0xb4, 0x6c, 190));
+    sun.setColorAt(1.0, QColor(0xff, 0xb4, 0x6c, 0));
     p.setPen(Qt::NoPen);
     p.setBrush(sun);
-    p.drawEllipse(QPointF(196, 196), 22, 22);
-    // Thin cloud streaks.
+    p.drawEllipse(sunAt, 17, 17);
+    // Thin cloud streaks in the upper sky.
     QRandomGenerator rng(77);
     for (int i = 0; i < 9; ++i) {
-        const qreal y = 70 + rng.bounded(110.0);
+        const qreal y = 72 + rng.bounded(64.0);
         const qreal x = rng.bounded(double(kW));
-        glow(p, QPointF(x, y), 90 + rng.bounded(80.0), 3 + rng.bounded(4.0),
-             i % 2 ? QColor(0xff, 0x8a, 0x9a) : QColor(0xc0, 0x6a, 0xc8), 0.18 + rng.bounded(0.1));
+        glow(p, QPointF(x, y), 90 + rng.bounded(80.0), 2.5 + rng.bounded(3.5),
+             i % 2 ? QColor(0xff, 0x8a, 0x9a) : QColor(0xc0, 0x6a, 0xc8), 0.16 + rng.bounded(0.1));
     }
     // Layered hills, each nearer one darker, so the list sits on calm dark ground.
-    const QColor hills[] = {QColor(0x5a, 0x24, 0x3c), QColor(0x3a, 0x17, 0x2c),
-                            QColor(0x22, 0x0e, 0x1c)};
-    p.setBrush(hills[0]);
-    p.drawPath(ridge(11, 206, 7, 14));
-    p.setBrush(hills[1]);
-    p.drawPath(ridge(23, 216, 9, 9));
-    p.setBrush(hills[2]);
-    p.drawPath(ridge(31, 230, 8, 6));
+    const struct {
+        quint32 seed;
+        qreal y, amplitude;
+        int points;
+        QColor colour;
+    } hills[] = {{11, 152, 6, 16, QColor(0x66, 0x28, 0x40)},
+                 {23, 170, 9, 10, QColor(0x48, 0x1c, 0x33)},
+                 {31, 196, 8, 7, QColor(0x2e, 0x12, 0x24)},
+                 {41, 222, 5, 5, QColor(0x1e, 0x0c, 0x18)}};
+    for (const auto& h : hills) {
+        p.setBrush(h.colour);
+        p.drawPath(ridge(h.seed, h.y, h.amplitude, h.points));
+    }
     p.end();
     ArtCanvas::blur(img, 2);
     p.begin(&img);
     begin(p);
-    calmList(p, 0.10);
+    calmList(p, 0.08);
     p.end();
     return img;
 }
 
-// One curtain of light: vertical streaks rising from a wavy base line.
+// One curtain of light: vertical rays rising from a wavy base line. Ray strength comes from
+// smoothed noise, so the rays fall irregularly like real aurora folds.
 void curtain(QImage& layer, quint32 seed, qreal baseY, qreal wave, qreal height, QColor low,
              QColor high, qreal alpha) {
     QRandomGenerator rng(seed);
+    const int width = layer.width();
+    std::vector<qreal> noise(width), rays(width);
+    for (qreal& n : noise) n = rng.bounded(1.0);
+    const int window = SkinArt::kScale * 2;
+    for (int x = 0; x < width; ++x) {
+        qreal sum = 0;
+        for (int k = -window; k <= window; ++k) sum += noise[qBound(0, x + k, width - 1)];
+        rays[x] = qPow(sum / (2 * window + 1), 1.6) * 2.2;
+    }
     QPainter p(&layer);
-    p.setRenderHint(QPainter::Antialiasing, true);
     const qreal s = SkinArt::kScale;
     const qreal phase = rng.bounded(6.28);
     const qreal freq = 1.6 + rng.bounded(1.2);
-    for (int px = 0; px < layer.width(); ++px) {
+    for (int px = 0; px < width; ++px) {
         const qreal x = px / s;
         const qreal u = x / kW;
         const qreal y = baseY + wave * qSin(u * freq * 3.14159 + phase) +
                         0.35 * wave * qSin(u * 7.3 + phase * 2);
-        // Brightness varies along the curtain, with fine vertical rays.
-        const qreal ray = 0.55 + 0.45 * qSin(x * 0.9 + rng.bounded(0.6)) * qSin(x * 0.23 + phase);
+        const qreal broad = 0.55 + 0.45 * qSin(x * 0.031 + phase * 1.7);
         const qreal fade = qSin(qBound(0.0, u * 1.1 - 0.05, 1.0) * 3.14159);
-        const qreal a = alpha * qMax(0.0, ray) * (0.35 + 0.65 * fade);
-        const qreal h = height * (0.7 + 0.3 * qSin(x * 0.05 + phase));
+        const qreal a = alpha * rays[px] * broad * (0.35 + 0.65 * fade);
+        const qreal h = height * (0.6 + 0.4 * broad);
         QLinearGradient g(0, y * s, 0, (y - h) * s);
         g.setColorAt(0.0, withAlpha(low, 0.0));
-        g.setColorAt(0.06, withAlpha(low, a));
-        g.setColorAt(0.45, withAlpha(low, a * 0.55));
+        g.setColorAt(0.05, withAlpha(low, a));
+        g.setColorAt(0.4, withAlpha(low, a * 0.55));
+        g.setColorAt(0.75, withAlpha(high, a * 0.25));
         g.setColorAt(1.0, withAlpha(high, 0.0));
         p.fillRect(QRectF(px, (y - h) * s, 1, (h + 2) * s), g);
     }
@@ -240,10 +257,10 @@ QImage aurora() {
 
     QImage light(img.size(), QImage::Format_ARGB32_Premultiplied);
     light.fill(Qt::transparent);
-    curtain(light, 5, 165, 22, 120, QColor(0x40, 0xf0, 0xb0), QColor(0x70, 0x60, 0xff), 0.50);
-    curtain(light, 9, 120, 18, 90, QColor(0x38, 0xd8, 0xd0), QColor(0x9a, 0x6a, 0xff), 0.34);
-    curtain(light, 13, 200, 12, 70, QColor(0x5a, 0xf0, 0x9a), QColor(0x40, 0xb0, 0xff), 0.22);
-    ArtCanvas::blur(light, 8);
+    curtain(light, 5, 165, 22, 120, QColor(0x40, 0xf0, 0xb0), QColor(0x70, 0x60, 0xff), 0.62);
+    curtain(light, 9, 120, 18, 90, QColor(0x38, 0xd8, 0xd0), QColor(0x9a, 0x6a, 0xff), 0.42);
+    curtain(light, 13, 200, 12, 70, QColor(0x5a, 0xf0, 0x9a), QColor(0x40, 0xb0, 0xff), 0.26);
+    ArtCanvas::blur(light, 5);
     p.begin(&img);
     p.setCompositionMode(QPainter::CompositionMode_Plus);
     p.drawImage(0, 0, light);
@@ -274,8 +291,8 @@ QImage graphite() {
     // A broad diagonal sheen.
     QLinearGradient sheen(0, 40, kW, 260);
     sheen.setColorAt(0.0, QColor(255, 255, 255, 0));
-    sheen.setColorAt(0.45, QColor(255, 255, 255, 20));
-    sheen.setColorAt(0.55, QColor(255, 255, 255, 14));
+    sheen.setColorAt(0.45, QColor(255, 255, 255, 26));
+    sheen.setColorAt(0.55, QColor(255, 255, 255, 18));
     sheen.setColorAt(1.0, QColor(255, 255, 255, 0));
     p.fillRect(QRectF(0, 0, kW, kListTop), sheen);
     glow(p, QPointF(160, 190), 190, 80, QColor(0x7a, 0x9c, 0xc8), 0.10);
@@ -317,6 +334,13 @@ QImage SkinArt::design(int n) {
     return img;
 }
 
+QByteArray SkinArt::skinLine(int n) {
+    return QString("<SKIN id=\"%1\" fname=\"%1.bmp\" maskcolor=\"%2\" />\r\n")
+        .arg(n)
+        .arg(kMaskColorValue)
+        .toLatin1();
+}
+
 void SkinArt::paintCorners(QImage& img, int radius) {
     // Hard edges: a blended pixel would no longer match the key and show as a pink fringe.
     const int w = img.width(), h = img.height();
@@ -334,22 +358,21 @@ void SkinArt::paintCorners(QImage& img, int radius) {
 
 bool SkinArt::writeAll(const QString& repoRoot) {
     bool ok = true;
-    QByteArray list = "<?xml version=\"1.0\" ?>\r\n";
+    QByteArray list = kListDeclaration;
     for (int n = 1; n <= kSkinCount; ++n) {
         const QString dir = QString("%1/skin/%2").arg(repoRoot).arg(n);
         QDir().mkpath(dir);
         QImage picture = design(n);
-        // The thumbnail shows the whole picture; pure black would vanish under the list's
-        // black colour key, and design() never produces it.
-        const QImage thumb =
-            picture.scaled(kThumbSide, kThumbSide, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        // The thumbnail shows the square around the picture's lively upper part, which tells
+        // the skins apart better than the whole, mostly calm picture squeezed. Pure black would
+        // vanish under the settings list's black colour key; design() never produces it.
+        const QRect square(0, 30 * kScale, kDesignWidth * kScale, kDesignWidth * kScale);
+        const QImage thumb = picture.copy(square).scaled(
+            kThumbSide, kThumbSide, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         paintCorners(picture, kCornerRadius * kScale);
         ok = writeBmp(picture, QString("%1/%2.bmp").arg(dir).arg(n)) && ok;
         ok = writeBmp(thumb, QString("%1/%2_s.bmp").arg(dir).arg(n)) && ok;
-        list += QString("<SKIN id=\"%1\" fname=\"%1.bmp\" maskcolor=\"%2\" />\r\n")
-                    .arg(n)
-                    .arg(kMaskColorValue)
-                    .toLatin1();
+        list += skinLine(n);
     }
     QFile f(repoRoot + "/skinlist.xml");
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(list) != list.size()) {

@@ -3,6 +3,7 @@
 // twice the window's default size so it stays sharp when stretched; the four rounded window
 // corners are painted in the mask colour, which the canvas keys out.
 
+#include <QByteArray>
 #include <QImage>
 #include <QString>
 
@@ -21,6 +22,10 @@ public:
     // The picture of skin n (1..4) without its corners.
     static QImage design(int n);
     static void paintCorners(QImage& img, int radius);
+
+    // skinlist.xml: this declaration, then one line per skin, CR LF line ends.
+    static constexpr const char* kListDeclaration = "<?xml version=\"1.0\" ?>\r\n";
+    static QByteArray skinLine(int n);
 
     // Writes skin/<n>/<n>.bmp, skin/<n>/<n>_s.bmp for every skin, and skinlist.xml.
     static bool writeAll(const QString& repoRoot);

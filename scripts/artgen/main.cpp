@@ -2,7 +2,9 @@
 //   orvo-artgen ROOT                      res/, skin/1..4 and skinlist.xml under ROOT
 //   orvo-artgen --spinner DIR             the busy spinner's frames (make-art.sh makes the GIF)
 //   orvo-artgen --mock ROOT OUT [W H]     window mocks of every skin at 1x and 2x into OUT
+//   orvo-artgen --check ROOT              verifies what ROOT delivers (sizes, icons, GIF, skins)
 
+#include "ArtCheck.h"
 #include "ControlArt.h"
 #include "IconArt.h"
 #include "SkinArt.h"
@@ -15,7 +17,8 @@
 
 static int usage() {
     std::fprintf(stderr,
-                 "usage: orvo-artgen ROOT | --spinner DIR | --mock ROOT OUT [WIDTH HEIGHT]\n");
+                 "usage: orvo-artgen ROOT | --spinner DIR | --mock ROOT OUT [WIDTH HEIGHT] | "
+                 "--check ROOT\n");
     return 2;
 }
 
@@ -29,6 +32,12 @@ int main(int argc, char** argv) {
     if (args[0] == "--spinner") {
         if (args.size() != 2) return usage();
         return IconArt::writeSpinnerFrames(args[1]) > 0 ? 0 : 1;
+    }
+    if (args[0] == "--check") {
+        if (args.size() != 2) return usage();
+        const QStringList problems = ArtCheck::run(args[1]);
+        for (const QString& p : problems) std::fprintf(stderr, "artgen: %s\n", qPrintable(p));
+        return problems.isEmpty() ? 0 : 1;
     }
     if (args[0] == "--mock") {
         if (args.size() != 3 && args.size() != 5) return usage();
