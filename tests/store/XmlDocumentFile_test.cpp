@@ -1,0 +1,125 @@
+// Loading, printing and saving of the store's documents, below the exports.
+
+#include "XmlDocumentFile.h"
+#include "AtomicFile.h"
+#include "ConfigFile.h"
+#include "DataDirFixture.h"
+#include "PlayListFile.h"
+#include "XmlPrinter.h"
+
+namespace {
+
+QByteArray tinyXmlPrint(const TiXmlDocument& doc) {
+    TiXmlPrinter printer;
+    printer.SetLineBreak("\r\n");
+    printer.SetIndent("    ");
+    doc.Accept(&printer);
+    return QByteArray(printer.CStr());
+}
+
+class SaveFailureTest : public DataDirFixture {
+protected:
+    void TearDown() override {
+        AtomicFile::setFailAfterBytes(-1);
+        DataDirFixture::TearDown();
+    }
+};
+
+}  // namespace
+
+TEST(XmlPrinterTest, PrintsLikeTinyXmlWithCrLf) {
+    // Everything TinyXML keeps from a file, printed back; only the "&#x" pass-through differs.
+    const QByteArray source =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\" ?>\n"
+        "<!-- a comment -->\n"
+        "<skin value=\"1\" />\n"
+        "<MU value=\"/音乐/a&amp;b.mp3\" name='say &quot;hi&quot; &lt;&gt; it&apos;s' />\n"
+        "<group a=\"1\">\n  <inner value=\"x\" />\n  <deeper><x /></deeper>\n</group>\n"
+        "<title>hello &amp; bye</title>\n"
+        "<mixed>text<b /></mixed>\n"
+        "<data><![CDATA[raw <stuff>]]></data>\n"
+        "<!DOCTYPE thing>\n";
+    TiXmlDocument doc;
+    ASSERT_TRUE(XmlDocumentFile::parse(source, &doc));
+    const QByteArray ours = XmlDocumentFile::toBytes(doc);
+    EXPECT_EQ(ours, tinyXmlPrint(doc));
+    EXPECT_TRUE(
+        ours.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\" ?>\r\n"));
+    EXPECT_FALSE(ours.contains("\n\n"));
+    EXPECT_EQ(ours.count("\r\n"), ours.count('\n'));
+}
+
+TEST(XmlPrinterTest, EveryValueSurvivesPrintAndParse) {
+    const std::string values[] = {"&#x41;", "&#x", "a&#x4E2D;b", "\t\r\n",
+                                  "'\"",    "<&>", "\x7f",       "\xe4\xb8\xad"};
+    for (const std::string& v : values) {
+        TiXmlDocument doc;
+        XmlDocumentFile::addDeclaration(&doc);
+        auto* e = new TiXmlElement("k");
+        e->SetAttribute(std::string("value"), v);
+        doc.LinkEndChild(e);
+
+        TiXmlDocument back;
+        ASSERT_TRUE(XmlDocumentFile::parse(XmlDocumentFile::toBytes(doc), &back)) << v;
+        ASSERT_NE(back.FirstChildElement(), nullptr);
+        const std::string* got = back.FirstChildElement()->Attribute(std::string("value"));
+        ASSERT_NE(got, nullptr);
+        EXPECT_EQ(*got, v);
+    }
+}
+
+TEST(XmlDocumentFileTest, DepthLimitFollowsRealNesting) {
+    QByteArray flat;
+    for (int i = 0; i < 5000; ++i) flat += "<MU value=\"a>b/>\" name='x' />\n";
+    EXPECT_EQ(XmlDocumentFile::depthLimitedLength(flat), flat.size());
+
+    QByteArray closed;
+    for (int i = 0; i < 5000; ++i) closed += "<a><!-- <b> --><![CDATA[<c>]]><?pi <d> ?></a>";
+    EXPECT_EQ(XmlDocumentFile::depthLimitedLength(closed), closed.size());
+
+    QByteArray deep;
+    for (int i = 0; i < 1000; ++i) deep += "<a x='>'>";
+    const qsizetype cut = XmlDocumentFile::depthLimitedLength(deep);
+    EXPECT_EQ(cut, qsizetype(XmlDocumentFile::kMaxDepth) * 9);
+
+    TiXmlDocument doc;
+    EXPECT_FALSE(XmlDocumentFile::parse(deep, &doc));
+}
+
+TEST(XmlDocumentFileTest, FaultsAreReportedButTheGoodPartIsKept) {
+    TiXmlDocument a;
+    EXPECT_FALSE(XmlDocumentFile::parse("<a value=\"1\" /><b value=", &a));
+    ASSERT_NE(a.FirstChildElement("a"), nullptr);
+
+    TiXmlDocument nul;
+    const char withNul[] = "<a value=\"1\" />\0<b value=\"2\" />";
+    EXPECT_FALSE(XmlDocumentFile::parse(QByteArray(withNul, sizeof(withNul) - 1), &nul));
+    EXPECT_EQ(nul.FirstChildElement("b"), nullptr);
+
+    TiXmlDocument missing;
+    EXPECT_FALSE(XmlDocumentFile::load(QStringLiteral("/nonexistent/dir/config.xml"), &missing));
+    EXPECT_EQ(missing.FirstChild(), nullptr);
+
+    TiXmlDocument crlf;
+    EXPECT_TRUE(
+        XmlDocumentFile::parse("<?xml version=\"1.0\" ?>\r\n<a value=\"x\r\ny\" />\r\n", &crlf));
+    EXPECT_STREQ(crlf.FirstChildElement()->Attribute("value"), "x\ny");
+}
+
+TEST_F(SaveFailureTest, InterruptedSaveKeepsTheOldFiles) {
+    const QByteArray config = "<?xml version=\"1.0\" ?>\r\n<volume value=\"30\" />\r\n";
+    write("config.xml", config);
+    write("playlist.xml", golden("playlist.xml"));
+
+    for (qint64 failAfter : {0, 1, 10, 23}) {
+        AtomicFile::setFailAfterBytes(failAfter);
+        ConfigFile::setValue("volume", "a much longer value than before");
+        PlayListFile::write({});
+        EXPECT_EQ(read("config.xml"), config) << failAfter;
+        EXPECT_EQ(read("playlist.xml"), golden("playlist.xml")) << failAfter;
+        EXPECT_EQ(entries(), (QStringList{"config.xml", "playlist.xml"})) << failAfter;
+    }
+    AtomicFile::setFailAfterBytes(-1);
+    ConfigFile::setValue("volume", "31");
+    EXPECT_EQ(ConfigFile::value("volume"), "31");
+}
