@@ -299,10 +299,13 @@ QImage volumeThumbImage(int s) {
 }
 
 QImage listBarImage(int s) {
-    // Serves as both track and thumb: translucent, so the thumb over the track reads brighter.
+    // Serves as both track and thumb: the list draws the track faded, the thumb as it is.
     return ArtCanvas::renderPlain({9, 75}, s, [](P& p) {
+        QLinearGradient g(2.5, 0, 6.5, 0);
+        g.setColorAt(0.0, QColor(255, 255, 255, 150));
+        g.setColorAt(1.0, QColor(255, 255, 255, 110));
         p.setPen(Qt::NoPen);
-        p.setBrush(QColor(255, 255, 255, 64));
+        p.setBrush(g);
         p.drawRoundedRect(QRectF(2.5, 0.5, 4, 74), 2, 2);
     });
 }

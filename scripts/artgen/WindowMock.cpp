@@ -129,7 +129,9 @@ QImage WindowMock::render(const QString& resDir, const QString& skinPicture, int
         p.drawImage(QRectF(0, y + 19, w - 9, 1), line);
     }
     const QImage bar = picture(resDir, "listbar", scale);
+    p.setOpacity(0.35);  // the list fades the track and draws the thumb as it is
     p.drawImage(QRectF(w - 9, listY, 9, listH), bar);
+    p.setOpacity(1.0);
     p.drawImage(QRectF(w - 9, listY, 9, listH * 0.6), bar);
     p.restore();
     p.end();
