@@ -153,30 +153,32 @@ void ArtCanvas::drawPlate(QPainter& p, QPointF centre, qreal radius) {
     p.restore();
 }
 
+QPolygonF ArtCanvas::ellipsePolygon(QPointF c, qreal rx, qreal ry, qreal rotation, int segments) {
+    QPolygonF poly;
+    const qreal rad = qDegreesToRadians(rotation);
+    for (int i = 0; i < segments; ++i) {
+        const qreal t = 2 * M_PI * i / segments;
+        const qreal x = rx * qCos(t), y = ry * qSin(t);
+        poly << QPointF(c.x() + x * qCos(rad) - y * qSin(rad),
+                        c.y() + x * qSin(rad) + y * qCos(rad));
+    }
+    return poly;
+}
+
 QPainterPath ArtCanvas::notePath(const QRectF& box) {
-    // Drawn in a 20 x 24 unit cell, then mapped into the box.
+    // Drawn in a 20 x 24 unit cell, then mapped into the box. Every part runs the same way
+    // round, so the winding rule fills the overlaps without the polygon flattening of a union.
     QPainterPath note;
-    QPainterPath head1, head2;
-    head1.addEllipse(QPointF(0, 0), 3.4, 2.5);
-    head2.addEllipse(QPointF(0, 0), 3.4, 2.5);
-    QTransform t1, t2;
-    t1.translate(4.2, 19.6);
-    t1.rotate(-22);
-    t2.translate(15.6, 17.4);
-    t2.rotate(-22);
-    note.addPath(t1.map(head1));
-    note.addPath(t2.map(head2));
-    note.addRect(QRectF(6.4, 5.4, 1.7, 14.0));
-    note.addRect(QRectF(17.8, 3.2, 1.7, 14.0));
-    QPainterPath beam;
-    beam.moveTo(6.4, 4.4);
-    beam.lineTo(19.5, 1.2);
-    beam.lineTo(19.5, 5.0);
-    beam.lineTo(6.4, 8.2);
-    beam.closeSubpath();
-    note.addPath(beam);
     note.setFillRule(Qt::WindingFill);
-    note = note.simplified();
+    auto add = [&note](const QPolygonF& poly) {
+        note.addPolygon(poly);
+        note.closeSubpath();
+    };
+    add(ellipsePolygon(QPointF(4.2, 19.6), 3.4, 2.5, -22));
+    add(ellipsePolygon(QPointF(15.6, 17.4), 3.4, 2.5, -22));
+    add(QPolygonF({{6.4, 5.4}, {8.1, 5.4}, {8.1, 19.4}, {6.4, 19.4}}));
+    add(QPolygonF({{17.8, 3.2}, {19.5, 3.2}, {19.5, 17.2}, {17.8, 17.2}}));
+    add(QPolygonF({{6.4, 4.4}, {19.5, 1.2}, {19.5, 5.0}, {6.4, 8.2}}));
     QTransform fit;
     fit.translate(box.x(), box.y());
     fit.scale(box.width() / 20.0, box.height() / 24.0);

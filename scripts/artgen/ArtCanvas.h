@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPolygonF>
 #include <QSize>
 #include <QString>
 
@@ -35,6 +36,10 @@ public:
 
     // Round-cornered translucent plate behind transport buttons.
     static void drawPlate(QPainter& p, QPointF centre, qreal radius);
+    // A smooth closed polygon (many segments, clockwise on screen) for shapes that are combined
+    // by the winding rule.
+    static QPolygonF ellipsePolygon(QPointF centre, qreal rx, qreal ry, qreal rotationDeg = 0,
+                                    int segments = 96);
     // Two beamed eighth notes, the player's mark, fitted into box.
     static QPainterPath notePath(const QRectF& box);
     // A stroke pen in the glyph white with round ends and joins.

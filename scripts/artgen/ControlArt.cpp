@@ -7,6 +7,8 @@
 #include <QLinearGradient>
 #include <QtMath>
 
+#include <cmath>
+
 namespace {
 
 using P = QPainter;
@@ -106,20 +108,28 @@ QImage addImage(int s) {
 
 QImage optionsImage(int s) {
     return ArtCanvas::render({23, 23}, s, nullptr, [](P& p) {
+        // One outline with eight rounded teeth, and the hole by the odd-even rule; built as a
+        // fine polygon because path unions would flatten the curves.
         const QPointF c(11.5, 11.5);
-        QPainterPath gear;
-        gear.addEllipse(c, 5.6, 5.6);
-        for (int i = 0; i < 8; ++i) {
-            QPainterPath tooth;
-            tooth.addRoundedRect(QRectF(-1.55, -7.9, 3.1, 4.0), 0.7, 0.7);
-            QTransform t;
-            t.translate(c.x(), c.y());
-            t.rotate(i * 45.0);
-            gear = gear.united(t.map(tooth));
+        const qreal inner = 5.7, outer = 7.9;
+        const int teeth = 8, samples = 720;
+        QPolygonF outline;
+        for (int i = 0; i < samples; ++i) {
+            const qreal t = 2 * M_PI * i / samples;
+            // Position within one tooth period: a flat top, steep smooth flanks, a flat root.
+            const qreal u = std::fmod(t * teeth / (2 * M_PI) + 0.25, 1.0);
+            const qreal d = std::abs(u - 0.5) * 2;  // 0 at the tooth's middle, 1 between teeth
+            const qreal k = d < 0.36   ? 1.0
+                            : d > 0.62 ? 0.0
+                                       : 0.5 + 0.5 * qCos((d - 0.36) / 0.26 * M_PI);
+            const qreal r = inner + (outer - inner) * k;
+            outline << QPointF(c.x() + r * qSin(t), c.y() - r * qCos(t));
         }
-        QPainterPath hole;
-        hole.addEllipse(c, 2.3, 2.3);
-        gear = gear.subtracted(hole);
+        QPainterPath gear;
+        gear.setFillRule(Qt::OddEvenFill);
+        gear.addPolygon(outline);
+        gear.closeSubpath();
+        gear.addEllipse(c, 2.4, 2.4);
         p.setPen(Qt::NoPen);
         p.setBrush(ArtCanvas::glyphColor());
         p.drawPath(gear);
