@@ -1,0 +1,72 @@
+#include "SingleInstanceClient.h"
+
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QLocalSocket>
+#include <QThread>
+
+#include "SingleInstanceFrame.h"
+
+namespace {
+
+enum class Attempt { Delivered, NotConnected, ClosedEarly, TimedOut };
+
+Attempt tryOnce(const QString& serverName, const QByteArray& message, int connectMs, int ackMs) {
+    QLocalSocket socket;
+    socket.connectToServer(serverName);
+    if (!socket.waitForConnected(qMax(1, connectMs))) {
+        return Attempt::NotConnected;
+    }
+    QDeadlineTimer deadline(ackMs);
+    socket.write(message);
+    while (socket.bytesToWrite() > 0) {
+        if (!socket.waitForBytesWritten(int(qMax<qint64>(1, deadline.remainingTime())))) {
+            return socket.state() == QLocalSocket::ConnectedState ? Attempt::TimedOut
+                                                                  : Attempt::ClosedEarly;
+        }
+    }
+    while (true) {
+        char byte = 0;
+        while (socket.bytesAvailable() > 0) {
+            if (socket.read(&byte, 1) == 1 && byte == SingleInstanceFrame::kAck) {
+                return Attempt::Delivered;
+            }
+        }
+        if (socket.state() != QLocalSocket::ConnectedState) {
+            return Attempt::ClosedEarly;
+        }
+        if (deadline.hasExpired()) {
+            return Attempt::TimedOut;
+        }
+        socket.waitForReadyRead(int(qMax<qint64>(1, deadline.remainingTime())));
+    }
+}
+
+}  // namespace
+
+SingleInstanceClient::Result SingleInstanceClient::send(const QString& serverName,
+                                                        const QString& path, const Timing& timing) {
+    const std::optional<QByteArray> message = SingleInstanceFrame::encode(path);
+    if (!message) {
+        return Result::TooLong;
+    }
+    QElapsedTimer clock;
+    clock.start();
+    while (true) {
+        const qint64 left = timing.connectWindowMs - clock.elapsed();
+        const Attempt attempt =
+            tryOnce(serverName, *message, int(qMax<qint64>(1, left)), timing.ackTimeoutMs);
+        if (attempt == Attempt::Delivered) {
+            return Result::Delivered;
+        }
+        if (attempt == Attempt::TimedOut) {
+            return Result::NotAcknowledged;
+        }
+        // Closed before the answer: the instance was busy with too many peers; the path was
+        // not taken, so trying again cannot add it twice.
+        if (clock.elapsed() >= timing.connectWindowMs) {
+            return attempt == Attempt::NotConnected ? Result::NoInstance : Result::NotAcknowledged;
+        }
+        QThread::msleep(ulong(timing.retryIntervalMs));
+    }
+}

@@ -1,0 +1,160 @@
+#include "SingleInstanceServer.h"
+
+#include <QLocalSocket>
+#include <QPointer>
+#include <QTimer>
+
+#include "SingleInstanceFrame.h"
+
+#ifdef __linux__
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+// The socket file is already owner-only; checking the peer's user as well keeps a socket placed
+// in a shared folder (no private runtime folder) from accepting other users.
+bool isSameUser(QLocalSocket* socket) {
+#ifdef __linux__
+    ucred cred{};
+    socklen_t size = sizeof(cred);
+    if (::getsockopt(int(socket->socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &cred, &size) != 0 ||
+        size != sizeof(cred)) {
+        return false;
+    }
+    return cred.uid == ::geteuid();
+#else
+    Q_UNUSED(socket);
+    return true;
+#endif
+}
+
+}  // namespace
+
+// One connected peer: reads one message, hands the path over, answers, and goes away.
+class SingleInstancePeer : public QObject {
+public:
+    SingleInstancePeer(SingleInstanceServer* server, QLocalSocket* socket)
+        : QObject(server), m_server(server), m_socket(socket) {
+        ++server->m_peerCount;
+        socket->setParent(this);
+        m_timer.setSingleShot(true);
+        connect(&m_timer, &QTimer::timeout, this, [this] { drop(); });
+        connect(socket, &QLocalSocket::readyRead, this, [this] { onReadyRead(); });
+        connect(socket, &QLocalSocket::disconnected, this, [this] { finish(); });
+        connect(socket, &QLocalSocket::errorOccurred, this, [this] { finish(); });
+        m_timer.start(server->m_peerTimeoutMs);
+        // Bytes may have arrived before the signals were connected.
+        if (socket->bytesAvailable() > 0) {
+            QTimer::singleShot(0, this, [this] { onReadyRead(); });
+        }
+    }
+    ~SingleInstancePeer() override {
+        if (m_server) {
+            --m_server->m_peerCount;
+        }
+    }
+
+private:
+    void onReadyRead() {
+        if (m_delivering || m_done) {
+            return;
+        }
+        switch (m_frame.feed(m_socket->readAll())) {
+            case SingleInstanceFrame::State::NeedMore:
+                return;
+            case SingleInstanceFrame::State::Rejected:
+                drop();
+                return;
+            case SingleInstanceFrame::State::Complete:
+                deliver();
+                return;
+        }
+    }
+
+    void deliver() {
+        // While the receiver runs (it may open a nested event loop), nothing may delete us.
+        m_timer.stop();
+        m_delivering = true;
+        QPointer<SingleInstancePeer> self(this);
+        if (m_server) {
+            emit m_server->pathReceived(m_frame.path());
+        }
+        if (!self) {
+            return;
+        }
+        m_delivering = false;
+        m_done = true;
+        if (m_socket->state() == QLocalSocket::ConnectedState) {
+            const char ack = SingleInstanceFrame::kAck;
+            m_socket->write(&ack, 1);
+            // A peer that does not take its byte must not keep us alive.
+            m_timer.start(m_server ? m_server->m_peerTimeoutMs
+                                   : SingleInstanceServer::kPeerTimeoutMs);
+            m_socket->disconnectFromServer();
+            if (m_socket->state() != QLocalSocket::UnconnectedState) {
+                return;
+            }
+        }
+        deleteLater();
+    }
+
+    void drop() {
+        if (m_delivering) {
+            return;
+        }
+        m_done = true;
+        m_timer.stop();
+        m_socket->abort();
+        deleteLater();
+    }
+
+    void finish() {
+        if (m_delivering) {
+            return;  // deliver() cleans up when the receiver returns
+        }
+        m_done = true;
+        m_timer.stop();
+        deleteLater();
+    }
+
+    QPointer<SingleInstanceServer> m_server;
+    QLocalSocket* m_socket;
+    QTimer m_timer;
+    SingleInstanceFrame m_frame;
+    bool m_delivering = false;
+    bool m_done = false;
+};
+
+SingleInstanceServer::SingleInstanceServer(QObject* parent) : QObject(parent) {
+    m_server.setSocketOptions(QLocalServer::UserAccessOption);
+    connect(&m_server, &QLocalServer::newConnection, this, &SingleInstanceServer::acceptPending);
+}
+
+SingleInstanceServer::~SingleInstanceServer() {
+    // Peers are children; they would otherwise outlive m_server's sockets in the wrong order.
+    const auto peers = findChildren<SingleInstancePeer*>(Qt::FindDirectChildrenOnly);
+    for (SingleInstancePeer* peer : peers) {
+        delete peer;
+    }
+    m_server.close();
+}
+
+bool SingleInstanceServer::listen(const QString& name) {
+    QLocalServer::removeServer(name);
+    return m_server.listen(name);
+}
+
+void SingleInstanceServer::close() { m_server.close(); }
+
+void SingleInstanceServer::acceptPending() {
+    while (QLocalSocket* socket = m_server.nextPendingConnection()) {
+        if (m_peerCount >= kMaxPeers || !isSameUser(socket)) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        new SingleInstancePeer(this, socket);
+    }
+}

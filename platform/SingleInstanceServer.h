@@ -1,0 +1,45 @@
+#pragma once
+// The running instance's end of the local channel: accepts hand-overs from later starts.
+// Threads: lives on the UI thread and is only used there; the pathReceived slots run there too.
+// Peers are untrusted bytes: only the same user may connect, a message is bounded in size,
+// and a silent or slow peer is dropped after a time limit, so the UI never waits on a peer.
+
+#include <QLocalServer>
+#include <QObject>
+#include <QString>
+
+class SingleInstanceServer : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kPeerTimeoutMs = 3000;
+    // Beyond this many unfinished peers new connections are closed at once (a flood of idle
+    // connections must not exhaust descriptors).
+    static constexpr int kMaxPeers = 32;
+
+    explicit SingleInstanceServer(QObject* parent = nullptr);
+    ~SingleInstanceServer() override;
+
+    // Removes a socket file left by an instance that died, then listens, reachable by the owner
+    // only. Call it only while holding the instance lock, or a live instance loses its socket.
+    bool listen(const QString& name);
+    void close();
+    bool isListening() const { return m_server.isListening(); }
+    QString fullServerName() const { return m_server.fullServerName(); }
+    QString errorString() const { return m_server.errorString(); }
+
+    void setPeerTimeout(int ms) { m_peerTimeoutMs = ms; }
+    int peerCount() const { return m_peerCount; }
+
+signals:
+    // One complete message. The acknowledgement is sent after the connected slots return, so
+    // connect directly: the sender then knows the path was taken.
+    void pathReceived(const QString& path);
+
+private:
+    void acceptPending();
+
+    QLocalServer m_server;
+    int m_peerTimeoutMs = kPeerTimeoutMs;
+    int m_peerCount = 0;
+    friend class SingleInstancePeer;
+};
