@@ -1,6 +1,6 @@
-#include <QApplication>
+#include "COrvoPlayerApp.h"
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    return 0;
+    COrvoPlayerApp app(argc, argv);
+    return app.start();
 }

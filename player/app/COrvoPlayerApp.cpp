@@ -1,0 +1,177 @@
+#include "COrvoPlayerApp.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QStandardPaths>
+#include <QSysInfo>
+#include <QVersionNumber>
+#include <QWidget>
+
+#include <unistd.h>
+
+#include "DataDirectory.h"
+#include "InstanceKey.h"
+#include "SingleInstanceClient.h"
+#include "SingleInstanceLock.h"
+#include "SingleInstanceServer.h"
+#include "StandInMainWindow.h"
+
+namespace {
+
+constexpr char kHandOverMethod[] = "OpenHandedOverFile";
+
+QString runtimeDirectory() {
+    // Qt makes sure this folder exists and is private to the user.
+    QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (dir.isEmpty()) {
+        dir = QDir::tempPath();
+    }
+    return dir;
+}
+
+// The user id is part of the names so that users sharing a fallback folder never meet.
+QString instanceBaseName() {
+    return QStringLiteral("%1-%2").arg(QLatin1String(OrvoInstance::kInstanceKey)).arg(::getuid());
+}
+
+}  // namespace
+
+// The application name stays Qt's default, the executable's name: the instance lock records it
+// and tells a live owner from a reused process id by comparing it with the owner's executable.
+COrvoPlayerApp::COrvoPlayerApp(int& argc, char** argv) : QApplication(argc, argv) {}
+
+COrvoPlayerApp::~COrvoPlayerApp() { m_instanceLock.reset(); }
+
+int COrvoPlayerApp::start() {
+    m_commandLineFile = parseCommandLineFile(arguments(), QDir::currentPath());
+
+    if (!isKernelVersionSupported(QSysInfo::kernelVersion())) {
+        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("提示"),
+                        QStringLiteral("您所使用操作系统版本过低"), QMessageBox::Ok);
+        box.exec();
+        return 1;
+    }
+
+    m_instanceLock = std::make_unique<SingleInstanceLock>(instanceLockPath());
+    switch (m_instanceLock->tryAcquire()) {
+        case SingleInstanceLock::Outcome::Acquired:
+            return runFirstInstance(true);
+        case SingleInstanceLock::Outcome::HeldByOther:
+            return handOver();
+        case SingleInstanceLock::Outcome::Failed:
+            // Without a lock we cannot know whether another instance runs; still give the
+            // user a player, but leave any socket alone (it may belong to a live instance).
+            qWarning("OrvoPlayer: cannot create the instance lock %s; running without hand-over",
+                     qPrintable(m_instanceLock->path()));
+            return runFirstInstance(false);
+    }
+    return 1;
+}
+
+int COrvoPlayerApp::runFirstInstance(bool listen) {
+    if (!DataDirectory::prepare()) {
+        qWarning("OrvoPlayer: the data folder %s is not usable", qPrintable(DataDirectory::path()));
+    }
+    std::unique_ptr<QWidget> window(createMainWindow());
+    SingleInstanceServer server;
+    QWidget* target = window.get();
+    connect(
+        &server, &SingleInstanceServer::pathReceived, target,
+        [target](const QString& path) {
+            if (!deliverHandedOverPath(target, path)) {
+                qWarning("OrvoPlayer: the main window did not take a handed over file");
+            }
+        },
+        Qt::DirectConnection);
+    if (listen && !server.listen(instanceServerName())) {
+        qWarning("OrvoPlayer: cannot listen on %s: %s", qPrintable(instanceServerName()),
+                 qPrintable(server.errorString()));
+    }
+    window->show();
+    const int code = exec();
+    // Nothing may be handed to a window that is going away; its destructor saves settings.
+    server.close();
+    QObject::disconnect(&server, nullptr, target, nullptr);
+    window.reset();
+    return code;
+}
+
+int COrvoPlayerApp::handOver() {
+    switch (SingleInstanceClient::send(instanceServerName(), m_commandLineFile)) {
+        case SingleInstanceClient::Result::Delivered:
+        case SingleInstanceClient::Result::NoInstance:
+            break;
+        case SingleInstanceClient::Result::NotAcknowledged:
+            qWarning("OrvoPlayer: the running player did not confirm the hand-over");
+            break;
+        case SingleInstanceClient::Result::TooLong:
+            qWarning("OrvoPlayer: the file name is too long to hand over");
+            break;
+    }
+    return 0;
+}
+
+QString COrvoPlayerApp::parseCommandLineFile(const QStringList& arguments,
+                                             const QString& workingDirectory) {
+    bool optionsEnded = false;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments.at(i);
+        if (argument.isEmpty()) {
+            continue;
+        }
+        if (!optionsEnded && argument == QLatin1String("--")) {
+            optionsEnded = true;
+            continue;
+        }
+        if (!optionsEnded && argument.startsWith(QLatin1Char('-'))) {
+            continue;
+        }
+        return QDir::cleanPath(QDir(workingDirectory).absoluteFilePath(argument));
+    }
+    return QString();
+}
+
+bool COrvoPlayerApp::isKernelVersionSupported(const QString& kernelVersion) {
+    qsizetype suffix = 0;
+    const QVersionNumber version = QVersionNumber::fromString(kernelVersion, &suffix);
+    if (version.isNull()) {
+        return true;  // an unknown kernel is not known to be too old
+    }
+    return version.majorVersion() >= kMinKernelMajor;
+}
+
+QString COrvoPlayerApp::instanceLockPath() {
+    return runtimeDirectory() + QLatin1Char('/') + instanceBaseName() + QStringLiteral(".lock");
+}
+
+QString COrvoPlayerApp::instanceServerName() {
+    return runtimeDirectory() + QLatin1Char('/') + instanceBaseName();
+}
+
+QWidget* COrvoPlayerApp::createMainWindow() { return new StandInMainWindow(); }
+
+bool COrvoPlayerApp::deliverHandedOverPath(QWidget* window, const QString& path) {
+    if (!window) {
+        return false;
+    }
+    if (path.isEmpty()) {
+        // A start without a file only brings the player forward; an empty entry is useless.
+        showAndActivate(window);
+        return true;
+    }
+    return QMetaObject::invokeMethod(window, kHandOverMethod, Qt::DirectConnection,
+                                     Q_ARG(QString, path));
+}
+
+void COrvoPlayerApp::showAndActivate(QWidget* window) {
+    if (!window) {
+        return;
+    }
+    if (window->isMinimized()) {
+        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+}

@@ -1,0 +1,262 @@
+// Runs the built player as real processes: a first start, later starts handing files over, a
+// killed instance, and hostile bytes on the instance socket. Relies only on the data folder,
+// exit codes and the socket, not on the main window's widgets.
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QXmlStreamReader>
+#include <functional>
+#include <memory>
+
+namespace {
+
+constexpr char kProgram[] = ORVO_OUT_DIR "/OrvoPlayer";
+constexpr char kInstanceKey[] = "BA77185C-A5D5-406c-86FC-0974C8BA9337";
+
+bool waitUntil(const std::function<bool()>& pred, int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!pred()) {
+        if (clock.elapsed() > ms) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(20);
+    }
+    return true;
+}
+
+QByteArray frame(const QString& path) {
+    const quint32 n = quint32(path.size() * 2);
+    QByteArray bytes;
+    bytes.append(char(n >> 24)).append(char(n >> 16)).append(char(n >> 8)).append(char(n));
+    for (QChar c : path) {
+        bytes.append(char(c.unicode() & 0xff)).append(char(c.unicode() >> 8));
+    }
+    return bytes;
+}
+
+class SingleInstanceE2E : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(QFile::exists(QString::fromUtf8(kProgram)));
+        ASSERT_TRUE(m_root.isValid());
+        QDir root(m_root.path());
+        ASSERT_TRUE(root.mkdir(QStringLiteral("data")) && root.mkdir(QStringLiteral("run")) &&
+                    root.mkdir(QStringLiteral("music")));
+        m_dataDir = root.filePath(QStringLiteral("data"));
+        m_runDir = root.filePath(QStringLiteral("run"));
+        m_musicDir = root.filePath(QStringLiteral("music"));
+        QFile::setPermissions(m_runDir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QString config = QStringLiteral(ORVO_SOURCE_DIR "/config.xml");
+        if (QFile::exists(config)) {
+            ASSERT_TRUE(QFile::copy(config, m_dataDir + QStringLiteral("/config.xml")));
+        }
+        m_env = QProcessEnvironment::systemEnvironment();
+        m_env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        m_env.insert(QStringLiteral("ORVO_AUDIO_OUTPUT"), QStringLiteral("null"));
+        m_env.insert(QStringLiteral("ORVO_DATA_DIR"), m_dataDir);
+        m_env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runDir);
+    }
+
+    void TearDown() override {
+        for (auto& process : m_processes) {
+            if (process->state() != QProcess::NotRunning) {
+                process->kill();
+                process->waitForFinished(10000);
+            }
+        }
+    }
+
+    QString serverName() const {
+        return m_runDir + QStringLiteral("/%1-%2").arg(QLatin1String(kInstanceKey)).arg(::getuid());
+    }
+
+    QProcess* launch(const QStringList& args, const QString& workingDir = QString()) {
+        auto process = std::make_unique<QProcess>();
+        process->setProgram(QString::fromUtf8(kProgram));
+        process->setArguments(args);
+        process->setProcessEnvironment(m_env);
+        process->setWorkingDirectory(workingDir.isEmpty() ? m_root.path() : workingDir);
+        process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process->start();
+        EXPECT_TRUE(process->waitForStarted(10000));
+        m_processes.push_back(std::move(process));
+        return m_processes.back().get();
+    }
+
+    // A first start, returned once its socket answers.
+    QProcess* launchFirst() {
+        QProcess* first = launch({});
+        const bool ready = waitUntil(
+            [&] {
+                if (first->state() == QProcess::NotRunning) {
+                    return true;
+                }
+                QLocalSocket probe;
+                probe.connectToServer(serverName());
+                const bool up = probe.waitForConnected(200);
+                probe.abort();
+                return up;
+            },
+            30000);
+        EXPECT_TRUE(ready);
+        EXPECT_EQ(first->state(), QProcess::Running);
+        return first;
+    }
+
+    // A later start; its exit code.
+    int secondStart(const QStringList& args, const QString& workingDir = QString()) {
+        QProcess* second = launch(args, workingDir);
+        if (!second->waitForFinished(30000)) {
+            return -1;
+        }
+        return second->exitStatus() == QProcess::NormalExit ? second->exitCode() : -2;
+    }
+
+    QStringList playListPaths() const {
+        QFile file(m_dataDir + QStringLiteral("/playlist.xml"));
+        if (!file.open(QIODevice::ReadOnly)) {
+            return {};
+        }
+        QByteArray content = file.readAll();
+        // The file is a declaration and a sequence of top-level elements: wrap them.
+        const qsizetype declarationEnd = content.startsWith("<?") ? content.indexOf("?>") : -1;
+        if (declarationEnd >= 0) {
+            content.remove(0, declarationEnd + 2);
+        }
+        QXmlStreamReader reader("<list>" + content + "</list>");
+        QStringList paths;
+        while (reader.readNextStartElement()) {
+            if (reader.name() == QLatin1String("list")) {
+                continue;
+            }
+            paths.append(reader.attributes().value(QLatin1String("value")).toString());
+            reader.skipCurrentElement();
+        }
+        EXPECT_FALSE(reader.hasError()) << reader.errorString().toStdString();
+        return paths;
+    }
+
+    QString musicFile(const QString& name) const {
+        const QString path = m_musicDir + QLatin1Char('/') + name;
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        return path;
+    }
+
+    QTemporaryDir m_root;
+    QString m_dataDir;
+    QString m_runDir;
+    QString m_musicDir;
+    QProcessEnvironment m_env;
+    std::vector<std::unique_ptr<QProcess>> m_processes;
+};
+
+TEST_F(SingleInstanceE2E, ASecondStartHandsItsFileOverAndEnds) {
+    QProcess* first = launchFirst();
+    const QString song = musicFile(QStringLiteral("歌 一.mp3"));
+    // A relative name arrives absolute: the running player has another working folder.
+    EXPECT_EQ(secondStart({QStringLiteral("歌 一.mp3")}, m_musicDir), 0);
+    // The answer comes after the file was taken, so it is already saved.
+    EXPECT_EQ(playListPaths(), QStringList{song});
+    EXPECT_EQ(first->state(), QProcess::Running);
+
+    const QString other = musicFile(QStringLiteral("two.flac"));
+    EXPECT_EQ(secondStart({other}), 0);
+    EXPECT_EQ(playListPaths(), (QStringList{song, other}));
+}
+
+TEST_F(SingleInstanceE2E, ASecondStartWithoutAFileAddsNothing) {
+    QProcess* first = launchFirst();
+    EXPECT_EQ(secondStart({}), 0);
+    const QString song = musicFile(QStringLiteral("after.mp3"));
+    EXPECT_EQ(secondStart({song}), 0);
+    EXPECT_EQ(playListPaths(), QStringList{song});
+    EXPECT_EQ(first->state(), QProcess::Running);
+}
+
+TEST_F(SingleInstanceE2E, SeveralStartsAtOnceAreAllTaken) {
+    launchFirst();
+    QStringList songs;
+    std::vector<QProcess*> starts;
+    for (int i = 0; i < 4; ++i) {
+        songs.append(musicFile(QStringLiteral("at-once-%1.mp3").arg(i)));
+        starts.push_back(launch({songs.last()}));
+    }
+    for (QProcess* start : starts) {
+        EXPECT_TRUE(start->waitForFinished(30000));
+        EXPECT_EQ(start->exitCode(), 0);
+    }
+    QStringList saved = playListPaths();
+    saved.sort();
+    EXPECT_EQ(saved, songs);
+}
+
+TEST_F(SingleInstanceE2E, AKilledInstanceDoesNotBlockTheNextStart) {
+    QProcess* first = launchFirst();
+    first->kill();
+    ASSERT_TRUE(first->waitForFinished(10000));
+    // Its lock and socket files stay behind.
+    EXPECT_TRUE(QFile::exists(serverName()));
+
+    QProcess* next = launchFirst();
+    EXPECT_EQ(next->state(), QProcess::Running);
+    const QString song = musicFile(QStringLiteral("revived.mp3"));
+    EXPECT_EQ(secondStart({song}), 0);
+    EXPECT_EQ(playListPaths(), QStringList{song});
+}
+
+TEST_F(SingleInstanceE2E, HostileBytesOnTheSocketDoNotHurtTheRunningPlayer) {
+    QProcess* first = launchFirst();
+    std::vector<std::unique_ptr<QLocalSocket>> peers;
+    auto peer = [&](const QByteArray& bytes) {
+        auto socket = std::make_unique<QLocalSocket>();
+        socket->connectToServer(serverName());
+        EXPECT_TRUE(socket->waitForConnected(3000));
+        socket->write(bytes);
+        socket->waitForBytesWritten(1000);
+        peers.push_back(std::move(socket));
+    };
+    peer(QByteArray("\x13\x37garbage\xff\xfe\x00 not a message at all", 32));
+    peer(QByteArray("\xff\xff\xff\xff", 4));       // 4 GiB announced
+    peer(QByteArray("\x00\x00\x00\x05hello", 9));  // odd byte count
+    QByteArray half = frame(QStringLiteral("/half/message.mp3"));
+    half.truncate(half.size() / 2);
+    peer(half);  // then silence
+    for (int i = 0; i < 100; ++i) {
+        peer(QByteArray());
+    }
+    // A huge message really sent: the player must refuse it, not store it.
+    peer(frame(QString(40000, QChar(u'x'))));
+
+    const QString song = musicFile(QStringLiteral("still-works.mp3"));
+    EXPECT_EQ(secondStart({song}), 0);
+    EXPECT_EQ(playListPaths(), QStringList{song});
+    EXPECT_EQ(first->state(), QProcess::Running);
+    for (auto& socket : peers) {
+        socket->abort();
+    }
+    // Nothing of the hostile traffic ended up in the list, and the player still answers.
+    const QString last = musicFile(QStringLiteral("last.mp3"));
+    EXPECT_EQ(secondStart({last}), 0);
+    EXPECT_EQ(playListPaths(), (QStringList{song, last}));
+    EXPECT_EQ(first->state(), QProcess::Running);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
