@@ -27,11 +27,12 @@ QImage threeSlice(const QImage& src, int capLeft, int capRight, QSize logical, q
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     p.setCompositionMode(QPainter::CompositionMode_Source);
     const int th = target.height();
-    if (tl > 0) p.drawImage(QRect(0, 0, tl, th), src, QRect(0, 0, sl, sh));
-    if (tr > 0) p.drawImage(QRect(target.width() - tr, 0, tr, th), src, QRect(sw - sr, 0, sr, sh));
+    // Each slice is cut out first: smoothing then cannot pull colour over from its neighbour.
+    if (tl > 0) p.drawImage(QRect(0, 0, tl, th), src.copy(0, 0, sl, sh));
+    if (tr > 0) p.drawImage(QRect(target.width() - tr, 0, tr, th), src.copy(sw - sr, 0, sr, sh));
     const int midW = target.width() - tl - tr;
     if (midW > 0 && sw - sl - sr > 0)
-        p.drawImage(QRect(tl, 0, midW, th), src, QRect(sl, 0, sw - sl - sr, sh));
+        p.drawImage(QRect(tl, 0, midW, th), src.copy(sl, 0, sw - sl - sr, sh));
     p.end();
     out.setDevicePixelRatio(dpr);
     return out;
