@@ -1,0 +1,473 @@
+#include "ControlPanelDlg.h"
+
+#include "ControlLayout.h"
+#include "SkinControls.h"
+#include "controls/ControlClass.h"
+#include "controls/UIButton.h"
+#include "controls/UICanvar.h"
+#include "controls/UILable.h"
+#include "controls/UIList.h"
+#include "controls/UISlider.h"
+#include "core/ConfigKeys.h"
+#include "core/StoreBinding.h"
+#include "core/TextOps.h"
+#include "platform/DataDirectory.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QHelpEvent>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QScreen>
+#include <QTimer>
+#include <QWindow>
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+
+namespace {
+
+constexpr int kMaxPathChars = 260;
+constexpr int kMaxTitleChars = 256;
+
+QString readConfig(const char* key, const char* fallback) {
+    return StoreBinding::ReadConfigValue(QString::fromLatin1(key), QString::fromLatin1(fallback));
+}
+
+QImage loadSkinPicture(const tagUiBgSkinInfo& info) {
+    if (info.id.isEmpty() || info.fname.isEmpty()) return {};
+    return QImage(DataDirectory::path() + QStringLiteral("skin/") + info.id + u'/' + info.fname);
+}
+
+}  // namespace
+
+ControlPanelDlg::ControlPanelDlg(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
+    m_tracePaint = qEnvironmentVariable("ORVO_TRACE_STARTUP") == QLatin1String("1");
+    setAttribute(Qt::WA_TranslucentBackground);
+    setMouseTracking(true);
+    setProperty(kInstanceKey, 1);
+    connect(&m_fader, &BackgroundFader::step, this, &ControlPanelDlg::fadeStep);
+    connect(&m_fader, &BackgroundFader::finished, this, &ControlPanelDlg::backgroundDone);
+    buildControls();
+    initDialog();
+    // Whatever ends the program, the window's settings are written.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &ControlPanelDlg::saveSettings);
+}
+
+ControlPanelDlg::~ControlPanelDlg() {
+    m_fader.stop();
+    saveSettings();
+}
+
+void ControlPanelDlg::buildControls() {
+    // The skin in use; an unknown one falls back to the first delivered skin.
+    m_skinId = readConfig(ConfigKeys::kSkin, "1");
+    tagUiBgSkinInfo skin = StoreBinding::ReadSkinInfo(m_skinId);
+    if (skin.id.isEmpty()) {
+        m_skinId = QStringLiteral("1");
+        skin = StoreBinding::ReadSkinInfo(m_skinId);
+    }
+    m_background = loadSkinPicture(skin);
+    m_maskColor = skin.maskcolor;
+
+    m_rects = std::make_unique<ControlClass>();
+    const QSize size = WindowGeometry::ParseWindowSize(readConfig(ConfigKeys::kWndSize, "1"));
+    m_w = size.width();
+    m_h = size.height();
+
+    m_controls = std::make_unique<SkinControls>(
+        m_w, m_h, DataDirectory::programDirectory() + QStringLiteral("res/"), *m_rects);
+    m_layout = std::make_unique<ControlLayout>(*m_controls, *m_rects);
+
+    if (readConfig(ConfigKeys::kLoop, "1") == QLatin1String("2")) {
+        m_loop = true;
+        m_controls->listxhButton->setButtonImg(2);
+    }
+}
+
+void ControlPanelDlg::initDialog() {
+    setWindowTitle(QString::fromUtf8(kTitle));
+    // Tray icon and menu: added here once the tray object exists.
+
+    m_controls->setEventSink(this);
+
+    m_canvas = std::make_unique<UICanvar>(this);
+    m_canvas->setMaskColor(m_maskColor);
+    m_canvas->setWindowSize(m_w, m_h);
+
+    m_translucent = TextOps::decimalValue(readConfig(ConfigKeys::kEnTransparent, "1")) != 0;
+    if (m_translucent) {
+        m_w += WindowGeometry::kTranslucentInset;
+        m_h += WindowGeometry::kTranslucentInset;
+        m_canvas->setWindowSize(m_w, m_h);
+    }
+    m_transparency =
+        std::clamp(TextOps::decimalValue(readConfig(ConfigKeys::kTransparent, "255")), 1, 255);
+    m_canvas->setTranslucent(m_translucent);
+    m_canvas->setBackground(m_background);
+    m_canvas->setOpacity(m_transparency);
+
+    LoadPlayListAtStart();
+    if (m_translucent) {
+        m_layout->ShiftVertical(WindowGeometry::kTranslucentInset / 2);
+        LayoutControls(WindowGeometry::kTranslucentInset);
+    }
+
+    for (IControl* c : m_controls->paintOrder()) m_canvas->AddControlToCanvar(c);
+
+    m_controls->volumeSlider->setValue(TextOps::decimalValue(readConfig(ConfigKeys::kVolume, "0")));
+    if (readConfig(ConfigKeys::kMute, "1") == QLatin1String("2")) {
+        m_controls->volumeIco->setButtonImg(2);
+    }
+
+    m_controls->positionSlider->SetSingleControl(3, 3);
+    m_controls->volumeSlider->SetSingleControl();
+    m_controls->musicList->CreateFileBgHDC();
+
+    // Audio output start-up and "autoplay" (restoring the last song) hook in here.
+
+    m_canvas->OnInit();
+    applyMinimumSize();
+    resize(m_w, m_h);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - QPoint(m_w / 2, m_h / 2));
+    }
+    m_initialised = true;
+
+    QIcon icon;
+    const QString res = DataDirectory::programDirectory() + QStringLiteral("res/");
+    for (const char* name : {"orvo_16.png", "orvo_32.png", "orvo_64.png", "orvo.png"}) {
+        const QString file = res + QLatin1String(name);
+        if (QFileInfo::exists(file)) icon.addFile(file);
+    }
+    if (!icon.isNull()) setWindowIcon(icon);
+}
+
+void ControlPanelDlg::LoadPlayListAtStart() {
+    UIList* list = m_controls->musicList;
+    StoreBinding::LoadPlayList(&list->items());
+    if (list->GetListCount() > 0) {
+        list->setHasSongs(true);
+        list->SetListValue();
+        list->GetSliderBarHeight();
+    }
+}
+
+void ControlPanelDlg::applyMinimumSize() {
+    // The content never gets smaller than the layout allows; the translucent margin comes on top.
+    setMinimumSize(WindowGeometry::kMinWidth + inset(), WindowGeometry::kMinHeight + inset());
+}
+
+void ControlPanelDlg::LayoutControls(int inset, int listScrollFlag) {
+    m_layout->LayoutControls(m_w, m_h, inset, m_currentTitle, listScrollFlag);
+}
+
+void ControlPanelDlg::saveSettings() {
+    if (m_settingsSaved || !m_controls) return;
+    m_settingsSaved = true;
+    // Audio output shutdown hooks in here, before the settings are written.
+    StoreBinding::WriteConfigValue(QString::fromLatin1(ConfigKeys::kWndSize),
+                                   WindowGeometry::FormatWindowSize(m_w, m_h, inset()));
+    StoreBinding::WriteConfigValue(QString::fromLatin1(ConfigKeys::kLoop),
+                                   m_loop ? QStringLiteral("2") : QStringLiteral("1"));
+    StoreBinding::WriteConfigValue(
+        QString::fromLatin1(ConfigKeys::kMute),
+        m_controls->volumeIco->GetButtonImg() == 1 ? QStringLiteral("1") : QStringLiteral("2"));
+    StoreBinding::WriteConfigValue(QString::fromLatin1(ConfigKeys::kVolume),
+                                   m_controls->volumeSlider->value());
+    StoreBinding::WriteConfigValue(QString::fromLatin1(ConfigKeys::kLastPlayFile), m_currentPath);
+}
+
+void ControlPanelDlg::setCurrent(const QString& path, const QString& title, int index) {
+    m_currentPath = path.left(kMaxPathChars);
+    m_currentTitle = title.left(kMaxTitleChars);
+    m_currentIndex = index;
+}
+
+// --- hand-over -------------------------------------------------------------------------------
+
+void ControlPanelDlg::OpenHandedOverFile(const QString& path) {
+    if (isMinimized()) {
+        showNormal();
+    } else if (!isVisible()) {
+        show();
+    }
+    m_controls->minButton->setStateIndex(0);
+    m_canvas->UpdateCanvar(m_controls->minButton);
+    raise();
+    activateWindow();
+    // A second start without a file only brings the window up.
+    if (path.isEmpty()) return;
+
+    UIList* list = m_controls->musicList;
+    tagFileListInfo entry;
+    entry.title = TextOps::FileNameTitle(path);
+    entry.path = path;
+    list->items().append(entry);
+    list->SetListValue();
+    list->GetSliderBarHeight();
+    StoreBinding::SavePlayList(&list->items());
+    list->setHasSongs(true);
+    m_layout->LayoutList(m_w, m_h, inset(), 1);
+    m_canvas->UpdateCanvar(list);
+    // Making the new entry current and playing it hooks in here.
+}
+
+// --- control events --------------------------------------------------------------------------
+
+bool ControlPanelDlg::SetButtonContorEvent(tagUIButtonInfo info) {
+    const QString& name = info.name;
+    if (name == QLatin1String("minbutton")) {
+        hide();
+    } else if (name == QLatin1String("closebutton")) {
+        close();
+        QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    } else if (name == QLatin1String("listxhbutton")) {
+        m_loop = !m_loop;
+    } else if (name == QLatin1String("skinbutton")) {
+        ApplyRandomSkin();
+    }
+    // Transport, mute, adding, clearing and the settings sheet hook in by name here.
+    return true;
+}
+
+bool ControlPanelDlg::SetSliderContorEvent(tagUISliderInfo info) {
+    // Volume and seeking hook in here.
+    return info.name == QLatin1String("volumeslider") ||
+           info.name == QLatin1String("positionslider");
+}
+
+bool ControlPanelDlg::SetListContorEvent(tagUIListInfo /*info*/, tagFileListInfo item) {
+    setCurrent(item.path, item.title, item.words[6]);
+    // Stopping the old song and playing this one hooks in here.
+    return true;
+}
+
+// --- geometry and appearance -----------------------------------------------------------------
+
+void ControlPanelDlg::SetTranslucent(bool on) {
+    const int half = WindowGeometry::kTranslucentInset / 2;
+    if (on != m_translucent) {
+        m_fader.stop();
+        const QRect r = geometry();
+        if (on) {
+            m_translucent = true;
+            m_canvas->setTranslucent(true);
+            m_w += WindowGeometry::kTranslucentInset;
+            m_h += WindowGeometry::kTranslucentInset;
+            m_canvas->setWindowSize(m_w, m_h);
+            // The window grows around its content, which stays put on the screen.
+            setGeometry(r.x() - half, r.y() - half, m_w, m_h);
+            applyMinimumSize();
+            m_layout->ShiftVertical(half);
+            LayoutControls(WindowGeometry::kTranslucentInset);
+        } else {
+            m_w -= WindowGeometry::kTranslucentInset;
+            m_h -= WindowGeometry::kTranslucentInset;
+            m_canvas->setWindowSize(m_w, m_h);
+            m_translucent = false;
+            applyMinimumSize();
+            setGeometry(r.x() + half, r.y() + half, m_w, m_h);
+            m_canvas->setFullRepaint(true);
+            m_canvas->setTranslucent(false);
+            m_layout->ShiftVertical(-half);
+            LayoutControls(0);
+        }
+        m_canvas->OnInit();
+        update();
+    }
+    StoreBinding::WriteConfigValue(QString::fromLatin1(ConfigKeys::kEnTransparent), on ? 1 : 0);
+}
+
+void ControlPanelDlg::SetOpacity(int alpha) {
+    if (!m_translucent) return;
+    m_transparency = std::clamp(alpha, 1, 255);
+    m_canvas->setOpacity(m_transparency);
+    m_canvas->OnInit();
+    update();
+}
+
+void ControlPanelDlg::ChangeBackground(const tagUiBgSkinInfo& info, int targetOpacity) {
+    m_fader.stop();
+    m_background = loadSkinPicture(info);
+    m_maskColor = info.maskcolor;
+    m_canvas->setBackground(m_background);
+    m_canvas->setMaskColor(m_maskColor);
+    if (!m_translucent || !m_fader.start(targetOpacity)) {
+        // Opaque, or a target below the first fade step: show the new picture at once.
+        m_canvas->OnInit();
+        m_canvas->setFullRepaint(true);
+        update();
+        backgroundDone();
+    }
+}
+
+void ControlPanelDlg::fadeStep(int opacity) {
+    m_canvas->setOpacity(opacity);
+    m_canvas->OnInit();
+    update();
+}
+
+void ControlPanelDlg::backgroundDone() {
+    if (!m_controls->skinButton->isEnabled()) {
+        m_controls->skinButton->setEnabled(true);
+        m_canvas->UpdateCanvar(m_controls->skinButton);
+    }
+    emit backgroundChanged();
+}
+
+void ControlPanelDlg::ApplyRandomSkin() {
+    UIButton* button = m_controls->skinButton;
+    if (!button->isEnabled()) return;
+    QList<tagUiBgSkinInfo> skins;
+    StoreBinding::CallSkinList(1, &skins);
+    // With one skin or none there is nothing to change to.
+    if (skins.size() < 2) return;
+    button->setEnabled(false);
+    m_canvas->UpdateCanvar(button);
+    const tagUiBgSkinInfo chosen = skins.at(QRandomGenerator::global()->bounded(skins.size()));
+    ChangeBackground(chosen, m_transparency);
+}
+
+// --- window events ---------------------------------------------------------------------------
+
+bool ControlPanelDlg::event(QEvent* e) {
+    if (e->type() == QEvent::KeyPress || e->type() == QEvent::ShortcutOverride) {
+        const int key = static_cast<QKeyEvent*>(e)->key();
+        // Escape and Return would end a dialog; the player's window ignores them.
+        if (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter) {
+            e->accept();
+            return true;
+        }
+    }
+    if (e->type() == QEvent::ToolTip && m_canvas) {
+        m_canvas->MouseHover(static_cast<QHelpEvent*>(e)->pos());
+        return true;
+    }
+    return QWidget::event(e);
+}
+
+void ControlPanelDlg::paintEvent(QPaintEvent* e) {
+    QPainter painter(this);
+    m_canvas->Paint(painter, e->rect());
+    if (m_tracePaint) {
+        m_tracePaint = false;
+        // Reported after the frame has gone out, not when painting starts.
+        QTimer::singleShot(0, this, &ControlPanelDlg::traceFirstPaint);
+    }
+}
+
+void ControlPanelDlg::traceFirstPaint() {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    std::fprintf(stderr, "orvo-startup first-paint %lld\n",
+                 static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec);
+    std::fflush(stderr);
+}
+
+void ControlPanelDlg::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    if (!m_initialised) return;
+    m_w = width();
+    m_h = height();
+    m_canvas->setWindowSize(m_w, m_h);
+    LayoutControls(inset());
+    m_canvas->OnInit();
+    if (!m_translucent) m_canvas->setFullRepaint(true);
+    update();
+}
+
+void ControlPanelDlg::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    if (const QScreen* s = screen()) setMaximumSize(s->size().expandedTo(minimumSize()));
+}
+
+void ControlPanelDlg::closeEvent(QCloseEvent* e) {
+    m_fader.stop();
+    saveSettings();
+    QWidget::closeEvent(e);
+}
+
+void ControlPanelDlg::updateCursor(HitCode code) {
+    const Qt::CursorShape shape = WindowGeometry::CursorFor(code);
+    if (shape == m_cursor) return;
+    m_cursor = shape;
+    if (shape == Qt::ArrowCursor) {
+        unsetCursor();
+    } else {
+        setCursor(shape);
+    }
+}
+
+void ControlPanelDlg::mousePressEvent(QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton) return;
+    const QPoint pt = e->position().toPoint();
+    const HitCode code = WindowGeometry::HitTest(rect(), pt, m_canvas->IsOperationControl(pt));
+    if (code == HitCode::Client) {
+        m_canvas->LButtonDown(pt);
+        return;
+    }
+    QWindow* handle = windowHandle();
+    const bool systemDone =
+        handle &&
+        (code == HitCode::Caption ? handle->startSystemMove()
+                                  : handle->startSystemResize(WindowGeometry::EdgesFor(code)));
+    if (!systemDone) {
+        // No window manager help: follow the mouse ourselves.
+        m_manualDrag = true;
+        m_dragCode = code;
+        m_dragStartGlobal = e->globalPosition().toPoint();
+        m_dragStartGeometry = geometry();
+    }
+}
+
+void ControlPanelDlg::mouseMoveEvent(QMouseEvent* e) {
+    const QPoint pt = e->position().toPoint();
+    if (m_manualDrag) {
+        const QPoint delta = e->globalPosition().toPoint() - m_dragStartGlobal;
+        if (m_dragCode == HitCode::Caption) {
+            move(m_dragStartGeometry.topLeft() + delta);
+        } else {
+            setGeometry(WindowGeometry::ResizedGeometry(
+                m_dragStartGeometry, WindowGeometry::EdgesFor(m_dragCode), delta, minimumSize()));
+        }
+        return;
+    }
+    if (e->buttons() == Qt::NoButton) {
+        updateCursor(WindowGeometry::HitTest(rect(), pt, m_canvas->IsOperationControl(pt)));
+    }
+    m_canvas->MouseMove(pt);
+}
+
+void ControlPanelDlg::mouseReleaseEvent(QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton) return;
+    if (m_manualDrag) {
+        m_manualDrag = false;
+        return;
+    }
+    m_canvas->LButtonUp(e->position().toPoint());
+}
+
+void ControlPanelDlg::mouseDoubleClickEvent(QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton) return;
+    const QPoint pt = e->position().toPoint();
+    const HitCode code = WindowGeometry::HitTest(rect(), pt, m_canvas->IsOperationControl(pt));
+    // The body and the edges belong to the frame; only controls see double clicks.
+    if (code == HitCode::Client) m_canvas->LBUTTONDBCLICK(this, pt);
+}
+
+void ControlPanelDlg::leaveEvent(QEvent* e) {
+    QWidget::leaveEvent(e);
+    updateCursor(HitCode::Client);
+    m_canvas->MouseLeave();
+}
+
+void ControlPanelDlg::wheelEvent(QWheelEvent* e) {
+    m_canvas->MouseWheel(e->position().toPoint(), e->angleDelta().y());
+}

@@ -1,0 +1,134 @@
+#pragma once
+// The player's main window: borderless, drawn entirely by the skinned control canvas over the
+// current skin's background. It builds the controls, forwards painting and the mouse to the
+// canvas, gives the window its frame behaviour (drag by the body, resize by the edges), switches
+// translucency, opacity and background, and saves its settings when it goes away.
+// Thread: UI thread only.
+
+#include "BackgroundFader.h"
+#include "WindowGeometry.h"
+#include "controls/IControlEventS.h"
+
+#include <QImage>
+#include <QString>
+#include <QWidget>
+#include <memory>
+
+class ControlClass;
+class ControlLayout;
+class SkinControls;
+class UICanvar;
+
+class ControlPanelDlg : public QWidget, public IControlEventS {
+    Q_OBJECT
+public:
+    // Names the single-instance property the window carries with the value 1.
+    static constexpr const char* kInstanceKey = "BA77185C-A5D5-406c-86FC-0974C8BA9337";
+    static constexpr const char* kTitle = "欧沃播放器";
+    // The numbers the settings pages address these operations by.
+    static constexpr int kUserMessage = 1024;
+    static constexpr int kMsgSetOpacity = kUserMessage + 206;
+    static constexpr int kMsgSetTranslucent = kUserMessage + 209;
+    static constexpr int kMsgChangeBackground = kUserMessage + 210;
+
+    explicit ControlPanelDlg(QWidget* parent = nullptr);
+    ~ControlPanelDlg() override;
+
+    // A path handed over by a second start: show and activate the window; a non-empty path is
+    // appended to the play list, which is saved.
+    Q_INVOKABLE void OpenHandedOverFile(const QString& path);
+
+    // Geometry and appearance, called by the buttons and the interface settings page.
+    void SetTranslucent(bool on);
+    void SetOpacity(int alpha);  // only while translucent
+    void ChangeBackground(const tagUiBgSkinInfo& info, int targetOpacity);
+    void ApplyRandomSkin();
+    // Lays every control out for the current size.
+    void LayoutControls(int inset, int listScrollFlag = 0);
+
+    // Writes "wndsize", "loop", "mute", "volume" and "lastplayfile", once.
+    void saveSettings();
+
+    // IControlEventS
+    bool SetButtonContorEvent(tagUIButtonInfo info) override;
+    bool SetSliderContorEvent(tagUISliderInfo info) override;
+    bool SetListContorEvent(tagUIListInfo info, tagFileListInfo item) override;
+
+    // State, for the parts that build on this window.
+    SkinControls& controls() { return *m_controls; }
+    UICanvar& canvas() { return *m_canvas; }
+    int windowWidth() const { return m_w; }
+    int windowHeight() const { return m_h; }
+    int inset() const { return m_translucent ? WindowGeometry::kTranslucentInset : 0; }
+    bool isTranslucent() const { return m_translucent; }
+    bool isInitialised() const { return m_initialised; }
+    bool isLoop() const { return m_loop; }
+    QString skinId() const { return m_skinId; }
+    int transparencyValue() const { return m_transparency; }
+    QString currentPath() const { return m_currentPath; }
+    QString currentTitle() const { return m_currentTitle; }
+    int currentIndex() const { return m_currentIndex; }
+    bool isFading() const { return m_fader.isRunning(); }
+
+signals:
+    // A background change is complete (after its fade, when there is one).
+    void backgroundChanged();
+
+protected:
+    bool event(QEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void leaveEvent(QEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
+
+private:
+    void buildControls();
+    void initDialog();
+    void LoadPlayListAtStart();
+    void applyMinimumSize();
+    void setCurrent(const QString& path, const QString& title, int index);
+    void updateCursor(HitCode code);
+    void fadeStep(int opacity);
+    void backgroundDone();
+    void traceFirstPaint();
+
+    // Settings and current song.
+    int m_transparency = 255;
+    int m_marqueeDirection = 0;
+    int m_playing = 0;
+    QString m_currentPath;
+    QString m_currentTitle;
+    bool m_loop = false;
+    int m_currentIndex = 0;
+
+    std::unique_ptr<ControlClass> m_rects;
+    std::unique_ptr<SkinControls> m_controls;
+    std::unique_ptr<ControlLayout> m_layout;
+    std::unique_ptr<UICanvar> m_canvas;
+    bool m_initialised = false;
+    int m_w = WindowGeometry::kDefaultWidth;
+    int m_h = WindowGeometry::kDefaultHeight;
+    bool m_translucent = false;
+
+    // Background.
+    QString m_skinId;
+    qint32 m_maskColor = 0;
+    QImage m_background;
+    BackgroundFader m_fader;
+
+    // A drag or resize done by hand where the platform cannot run its own.
+    HitCode m_dragCode = HitCode::Client;
+    bool m_manualDrag = false;
+    QPoint m_dragStartGlobal;
+    QRect m_dragStartGeometry;
+    Qt::CursorShape m_cursor = Qt::ArrowCursor;
+
+    bool m_settingsSaved = false;
+    bool m_tracePaint = false;
+};

@@ -1,0 +1,109 @@
+#include "mainwindow/WindowGeometry.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QRect kWindow(100, 200, 316, 560);  // right edge 416, bottom edge 760 (exclusive)
+
+HitCode hit(int dx, int dy, bool onControl = false) {
+    return WindowGeometry::HitTest(kWindow, kWindow.topLeft() + QPoint(dx, dy), onControl);
+}
+
+TEST(WindowGeometryHitTest, EdgeStripsWinOverCorners) {
+    EXPECT_EQ(hit(2, 2), HitCode::Left);
+    EXPECT_EQ(hit(3, 300), HitCode::Left);
+    EXPECT_EQ(hit(313, 2), HitCode::Right);
+    EXPECT_EQ(hit(200, 3), HitCode::Top);
+    EXPECT_EQ(hit(200, 557), HitCode::Bottom);
+    EXPECT_EQ(hit(312, 556), HitCode::BottomRight);
+}
+
+TEST(WindowGeometryHitTest, CornerSquaresReachTenPixels) {
+    EXPECT_EQ(hit(6, 6), HitCode::TopLeft);
+    EXPECT_EQ(hit(10, 10), HitCode::TopLeft);
+    EXPECT_EQ(hit(11, 10), HitCode::Caption);
+    EXPECT_EQ(hit(306, 6), HitCode::TopRight);
+    EXPECT_EQ(hit(6, 550), HitCode::BottomLeft);
+    EXPECT_EQ(hit(306, 550), HitCode::BottomRight);
+    // Corners and edges stay frame even on a control.
+    EXPECT_EQ(hit(6, 6, true), HitCode::TopLeft);
+    EXPECT_EQ(hit(1, 100, true), HitCode::Left);
+}
+
+TEST(WindowGeometryHitTest, BodyDragsControlsTakeTheClick) {
+    EXPECT_EQ(hit(150, 100), HitCode::Caption);
+    EXPECT_EQ(hit(150, 100, true), HitCode::Client);
+}
+
+TEST(WindowGeometryHitTest, EdgesAndCursorsMatchTheCode) {
+    EXPECT_EQ(WindowGeometry::EdgesFor(HitCode::TopLeft), Qt::TopEdge | Qt::LeftEdge);
+    EXPECT_EQ(WindowGeometry::EdgesFor(HitCode::BottomRight), Qt::BottomEdge | Qt::RightEdge);
+    EXPECT_EQ(WindowGeometry::EdgesFor(HitCode::Right), Qt::Edges(Qt::RightEdge));
+    EXPECT_EQ(WindowGeometry::EdgesFor(HitCode::Caption), Qt::Edges());
+    EXPECT_EQ(WindowGeometry::CursorFor(HitCode::Top), Qt::SizeVerCursor);
+    EXPECT_EQ(WindowGeometry::CursorFor(HitCode::TopRight), Qt::SizeBDiagCursor);
+    EXPECT_EQ(WindowGeometry::CursorFor(HitCode::BottomRight), Qt::SizeFDiagCursor);
+    EXPECT_EQ(WindowGeometry::CursorFor(HitCode::Caption), Qt::ArrowCursor);
+}
+
+TEST(WindowGeometrySize, StoredSizeIsParsedOrReplaced) {
+    EXPECT_EQ(WindowGeometry::ParseWindowSize("800,900"), QSize(800, 900));
+    EXPECT_EQ(WindowGeometry::ParseWindowSize(",,400,,600,"), QSize(400, 600));
+    EXPECT_EQ(WindowGeometry::ParseWindowSize("400,600,7"), QSize(400, 600));
+    // Too small is raised to the minimum, per side.
+    EXPECT_EQ(WindowGeometry::ParseWindowSize("316,400"), QSize(316, 526));
+    EXPECT_EQ(WindowGeometry::ParseWindowSize("10,10"), QSize(303, 526));
+    // Unusable text gives the default size.
+    const QSize fallback(WindowGeometry::kDefaultWidth, WindowGeometry::kDefaultHeight);
+    for (const char* bad : {"", "1", "320", "abc,def", "320,x", "-5,600", "0,0", ",,,"}) {
+        EXPECT_EQ(WindowGeometry::ParseWindowSize(QString::fromLatin1(bad)), fallback) << bad;
+    }
+    EXPECT_GE(fallback.width(), WindowGeometry::kMinWidth);
+    EXPECT_GE(fallback.height(), WindowGeometry::kMinHeight);
+}
+
+TEST(WindowGeometrySize, StoredSizeLeavesTheInsetOut) {
+    EXPECT_EQ(WindowGeometry::FormatWindowSize(410, 610, 10), QStringLiteral("400,600"));
+    EXPECT_EQ(WindowGeometry::FormatWindowSize(400, 600, 0), QStringLiteral("400,600"));
+    EXPECT_EQ(WindowGeometry::ParseWindowSize(WindowGeometry::FormatWindowSize(410, 610, 10)),
+              QSize(400, 600));
+}
+
+TEST(WindowGeometryLayout, BottomBarGap) {
+    EXPECT_EQ(WindowGeometry::BottomBarGap(303, 0), 61);
+    EXPECT_EQ(WindowGeometry::BottomBarGap(316, 0), 65);
+    EXPECT_EQ(WindowGeometry::BottomBarGap(326, 10), 65);
+}
+
+TEST(WindowGeometryFade, StepsEndAtTheLargestMultipleNotAboveTarget) {
+    const QList<int> to200 = WindowGeometry::FadeSteps(200);
+    ASSERT_FALSE(to200.isEmpty());
+    EXPECT_EQ(to200.first(), 17);
+    EXPECT_EQ(to200.last(), 187);
+    EXPECT_EQ(to200.size(), 11);
+    const QList<int> to255 = WindowGeometry::FadeSteps(255);
+    EXPECT_EQ(to255.size(), 15);
+    EXPECT_EQ(to255.last(), 255);
+    EXPECT_EQ(WindowGeometry::FadeSteps(1000).last(), 255);
+    EXPECT_TRUE(WindowGeometry::FadeSteps(10).isEmpty());
+    EXPECT_TRUE(WindowGeometry::FadeSteps(-5).isEmpty());
+    EXPECT_EQ(WindowGeometry::FadeSteps(17), QList<int>{17});
+}
+
+TEST(WindowGeometryResize, OppositeEdgesStayAndMinimumHolds) {
+    const QRect start(100, 100, 400, 600);
+    const QSize min(303, 526);
+    EXPECT_EQ(WindowGeometry::ResizedGeometry(start, Qt::RightEdge, {40, 99}, min),
+              QRect(100, 100, 440, 600));
+    EXPECT_EQ(WindowGeometry::ResizedGeometry(start, Qt::LeftEdge | Qt::TopEdge, {-20, -30}, min),
+              QRect(80, 70, 420, 630));
+    // Shrinking past the minimum stops at it, with the far edge still in place.
+    const QRect tiny =
+        WindowGeometry::ResizedGeometry(start, Qt::LeftEdge | Qt::BottomEdge, {500, -500}, min);
+    EXPECT_EQ(tiny.size(), min);
+    EXPECT_EQ(tiny.x() + tiny.width(), 500);
+    EXPECT_EQ(tiny.y(), 100);
+}
+
+}  // namespace
