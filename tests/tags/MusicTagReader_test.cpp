@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
+#include <QHash>
 #include <QTemporaryDir>
 #include <QtEndian>
 
@@ -95,4 +98,30 @@ TEST(ApeRawReader, ParsesTextItemsAndRejectsLies) {
     qToLittleEndian<quint32>(0x7FFFFFF0, cut.data());
     EXPECT_TRUE(ApeRawReader::parse(cut + apeFooter(cut.size() + 32, 1)).title.isEmpty());
     EXPECT_TRUE(ApeRawReader::parse(QByteArray("APETAGEX")).title.isEmpty());
+}
+
+// Extended mode over real-world files, including those the audio library refuses to open.
+TEST(MusicTagReader, CorpusFilesReadWithoutCrash) {
+    const QString corpus = qEnvironmentVariable("ORVO_CORPUS");
+    if (corpus.isEmpty() || !QDir(corpus).exists()) GTEST_SKIP() << "ORVO_CORPUS not set";
+    const QString audio = QDir(corpus).exists(u"audio"_qs) ? corpus + u"/audio"_qs : corpus;
+    const QHash<QString, std::pair<QString, QString>> known = {
+        {u"tt__chinese_id3.mp3"_qs, {u"角落之歌"_qs, u"苏云"_qs}},  // GBK in ID3v1 / Latin-1 frames
+        {u"atl__GB18030_tags.ape"_qs, {u"03嘿!你写日记吗?"_qs, u"小虎队"_qs}},  // GBK in APE
+        {u"tt__id3v1-latin1.mp3"_qs, {u"Play Dead"_qs, u"Björk"_qs}},
+    };
+    int checked = 0;
+    QDirIterator it(audio, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const MusicTagText text = MusicTagReader::read(path.toStdString());
+        EXPECT_LE(text.title.size(), MusicTagReader::kMaxTextLength);
+        const auto expected = known.constFind(QFileInfo(path).fileName());
+        if (expected != known.cend()) {
+            EXPECT_EQ(text.title, expected->first);
+            EXPECT_EQ(text.artist, expected->second);
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 0);
 }

@@ -64,6 +64,9 @@ const TagCase kCases[] = {
     {"broken_ape_item.mp3", "", ""},
 };
 
+// Keeps the test names that CTest sees readable and stable.
+void PrintTo(const TagCase& c, std::ostream* os) { *os << c.file; }
+
 class TagFormat : public MusicTagsLibrary, public ::testing::WithParamInterface<TagCase> {};
 
 TEST_P(TagFormat, ReadsTitleAndArtistThroughTheStream) {
@@ -121,8 +124,6 @@ TEST_F(MusicTagsLibrary, CorpusFilesReadWithoutCrash) {
         OrvoAudio::streamFree(stream);
         EXPECT_EQ(found, !title.isEmpty()) << path.toStdString();
         EXPECT_LE(title.size(), 1024);
-        if (path.endsWith(u"chinese_id3.mp3"_qs))
-            EXPECT_EQ(title, u"角落之歌"_qs);  // GBK bytes in a Latin-1 frame
     }
     EXPECT_GT(opened, 0);
 }
