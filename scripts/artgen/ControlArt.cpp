@@ -226,8 +226,8 @@ QImage volumeMutedImage(int s) {
     return ArtCanvas::render({15, 14}, s, nullptr, [](P& p) {
         fillRounded(p, speakerPath(), 0.8);
         p.setPen(ArtCanvas::glyphPen(1.2));
-        p.drawLine(QPointF(9.8, 5.1), QPointF(13.6, 8.9));
-        p.drawLine(QPointF(13.6, 5.1), QPointF(9.8, 8.9));
+        p.drawLine(QPointF(9.6, 4.9), QPointF(13.8, 9.1));
+        p.drawLine(QPointF(13.8, 4.9), QPointF(9.6, 9.1));
     });
 }
 
