@@ -15,7 +15,7 @@
 #include "SingleInstanceClient.h"
 #include "SingleInstanceLock.h"
 #include "SingleInstanceServer.h"
-#include "StandInMainWindow.h"
+#include "mainwindow/ControlPanelDlg.h"
 
 namespace {
 
@@ -149,7 +149,7 @@ QString COrvoPlayerApp::instanceServerName() {
     return runtimeDirectory() + QLatin1Char('/') + instanceBaseName();
 }
 
-QWidget* COrvoPlayerApp::createMainWindow() { return new StandInMainWindow(); }
+QWidget* COrvoPlayerApp::createMainWindow() { return new ControlPanelDlg(); }
 
 bool COrvoPlayerApp::deliverHandedOverPath(QWidget* window, const QString& path) {
     if (!window) {
