@@ -128,7 +128,14 @@ void UICanvar::compose(qreal dpr) {
         p.drawImage(QRectF(content), m_keyed);
 }
 
-void UICanvar::OnInit() { compose(ratio()); }
+void UICanvar::OnInit() {
+    // Only what changed is rebuilt: a fade-in calls this for every step with just a new opacity.
+    const qreal dpr = ratio();
+    if (m_keyedDirty || m_composedSize != m_size || m_composedDpr != dpr ||
+        m_composedTranslucent != m_translucent || m_composed.isNull())
+        compose(dpr);
+    if (m_window) m_window->update();
+}
 
 void UICanvar::paintLayers(QPainter& p, const QRect& area, qreal dpr) {
     p.save();

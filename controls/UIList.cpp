@@ -256,10 +256,12 @@ bool UIList::mouseDoubleClick(QPoint pt) {
     return true;
 }
 
-bool UIList::wheel(QPoint, int angleDelta) {
+bool UIList::wheel(QPoint pt, int angleDelta) {
     if (!hasScrollBar() || angleDelta == 0) return false;
     const int step = m_step > 1 ? m_step : kWheelRows * rowHeight();
     const int was = m_scrollPx;
     setScrollPixels(m_scrollPx - int(qint64(angleDelta) * step / 120));
+    // The rows moved under the mouse.
+    if (m_hoverRow >= 0) m_hoverRow = rowAt(pt);
     return m_scrollPx != was;
 }

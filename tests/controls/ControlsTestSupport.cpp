@@ -4,8 +4,6 @@
 #include <QFile>
 #include <QPainter>
 
-PictureDir::PictureDir() = default;
-
 QString PictureDir::solid(const QString& name, QSize size, QColor color) {
     QImage img(size, QImage::Format_ARGB32);
     img.fill(color);
@@ -13,21 +11,19 @@ QString PictureDir::solid(const QString& name, QSize size, QColor color) {
 }
 
 QString PictureDir::write(const QString& name, const QImage& image) {
-    const QString path = m_dir.filePath(name);
-    image.save(path);
-    return path;
+    image.save(m_dir.filePath(name));
+    return m_dir.filePath(name);
 }
 
 QString PictureDir::bytes(const QString& name, const QByteArray& data) {
-    const QString path = m_dir.filePath(name);
-    QFile f(path);
+    QFile f(m_dir.filePath(name));
     if (f.open(QIODevice::WriteOnly)) f.write(data);
-    return path;
+    return f.fileName();
 }
 
 bool RecordingSink::SetButtonContorEvent(tagUIButtonInfo info) {
     buttons.append(info);
-    if (onButton) onButton(info);
+    if (onButton) onButton();
     return true;
 }
 
@@ -37,17 +33,23 @@ bool RecordingSink::SetSliderContorEvent(tagUISliderInfo info) {
 }
 
 bool RecordingSink::SetListContorEvent(tagUIListInfo info, tagFileListInfo item) {
-    rows.append({info, item});
+    item.title = info.name + QLatin1Char('|') + item.title;  // keeps the list's name checkable
+    rows.append(item);
     return true;
 }
 
-QImage renderControl(IControl& control, QSize size, qreal dpr) {
-    QImage img(QSize(int(size.width() * dpr), int(size.height() * dpr)),
-               QImage::Format_ARGB32_Premultiplied);
-    img.setDevicePixelRatio(dpr);
+void place(IControl& c, const QString& name, QRect r) {
+    c.setName(name);
+    c.setPos(r.x(), r.y());
+    c.setSize(r.width(), r.height());
+    c.setRect(r);
+}
+
+QImage renderControl(IControl& control, QSize size) {
+    QImage img(size, QImage::Format_ARGB32_Premultiplied);
     img.fill(Qt::transparent);
     QPainter p(&img);
-    control.draw(p, dpr);
+    control.draw(p, 1.0);
     return img;
 }
 
