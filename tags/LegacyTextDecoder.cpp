@@ -37,6 +37,27 @@ bool isChineseTextSign(char16_t c) {
            c == 0x2116;
 }
 
+// Windows-1252 signs in the C1 range, where ISO-8859-1 has control codes that no title uses;
+// Windows writers put their curly quotes and dashes there. Zero: undefined, kept as is.
+constexpr char16_t kCp1252C1[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+QString fromWesternBytes(const QByteArray& raw) {
+    QString text = QString::fromLatin1(raw);
+    for (QChar& c : text) {
+        const char16_t u = c.unicode();
+        if (u >= 0x80 && u <= 0x9F && kCp1252C1[u - 0x80] != 0) c = QChar(kCp1252C1[u - 0x80]);
+    }
+    return text;
+}
+
+bool isLetterOrCp1252Sign(char c) {
+    const uchar b = static_cast<uchar>(c);
+    return isLatin1Letter(c) || (b >= 0x80 && b <= 0x9F && kCp1252C1[b - 0x80] != 0);
+}
+
 }  // namespace
 
 bool LegacyTextDecoder::isPlausibleLatin1(const QByteArray& raw) {
@@ -53,8 +74,10 @@ bool LegacyTextDecoder::isPlausibleLatin1(const QByteArray& raw) {
         if (run == 1)
             continue;  // "Café", "Motörhead", "© 1999": one sign or accented letter at a time
         if (run > 2) return false;  // no Latin-1 language strings three of them together
-        // Two together ("Þú") only as letters inside a word of ASCII letters.
-        if (!isLatin1Letter(raw[start]) || !isLatin1Letter(raw[start + 1])) return false;
+        // Two together only inside a word of ASCII letters, as letters ("Þú") or a letter and
+        // a Windows-1252 sign ("Café…"); GBK's common characters never use the sign range.
+        if (!isLetterOrCp1252Sign(raw[start]) || !isLetterOrCp1252Sign(raw[start + 1]))
+            return false;
         const bool letterBefore = start > 0 && isAsciiLetter(raw[start - 1]);
         const bool letterAfter = i < n && isAsciiLetter(raw[i]);
         if (!letterBefore && !letterAfter) return false;
@@ -91,6 +114,6 @@ LegacyTextDecoder::Charset LegacyTextDecoder::guess(const QByteArray& raw) {
 }
 
 QString LegacyTextDecoder::decode(const QByteArray& raw) {
-    if (guess(raw) == Charset::Latin1) return QString::fromLatin1(raw);
+    if (guess(raw) == Charset::Latin1) return fromWesternBytes(raw);
     return chineseReading(raw);
 }

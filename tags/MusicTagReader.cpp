@@ -84,8 +84,10 @@ private:
 };
 
 QString id3v2Text(const TagLib::ID3v2::Tag* tag, const char* frameId) {
-    const TagLib::ID3v2::FrameList& frames = tag->frameListMap()[frameId];
-    for (const TagLib::ID3v2::Frame* frame : frames) {
+    const TagLib::ID3v2::FrameListMap& map = tag->frameListMap();
+    const auto found = map.find(frameId);
+    if (found == map.end()) return {};
+    for (const TagLib::ID3v2::Frame* frame : found->second) {
         const auto* text = dynamic_cast<const TagLib::ID3v2::TextIdentificationFrame*>(frame);
         if (!text) continue;
         if (text->textEncoding() != TagLib::String::Latin1) return fromTagLib(text->toString());

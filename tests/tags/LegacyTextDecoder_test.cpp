@@ -54,8 +54,11 @@ TEST(LegacyTextDecoder, RealLatin1StaysLatin1) {
             << title.toStdString();
         EXPECT_EQ(LegacyTextDecoder::decode(raw), title);
     }
-    // Windows-1252 punctuation in the C1 range is left alone too.
+    // Windows-1252 signs in the C1 range; undefined bytes stay as they are.
     EXPECT_EQ(LegacyTextDecoder::guess("Don\x92t Stop"), LegacyTextDecoder::Charset::Latin1);
+    EXPECT_EQ(LegacyTextDecoder::decode("\x93"
+                                        "Don\x92t Stop\x94 \x96 Caf\xe9\x85 \x81"),
+              u"“Don’t Stop” – Café… \u0081"_qs);
 }
 
 TEST(LegacyTextDecoder, ImplausibleLatin1ThatIsNotChineseStaysLatin1) {
@@ -78,8 +81,10 @@ TEST(LegacyTextDecoder, ImplausibleLatin1ThatIsNotChineseStaysLatin1) {
 TEST(LegacyTextDecoder, Latin1PlausibilityLooksAtRunsOfHighBytes) {
     EXPECT_TRUE(LegacyTextDecoder::isPlausibleLatin1("Mot\xf6rhead"));
     EXPECT_TRUE(LegacyTextDecoder::isPlausibleLatin1("J\xe9r\xf4me"));
-    EXPECT_TRUE(LegacyTextDecoder::isPlausibleLatin1("\xde\xfasund"));     // Þú inside a word
-    EXPECT_FALSE(LegacyTextDecoder::isPlausibleLatin1("\xde\xfa"));        // the same pair alone
+    EXPECT_TRUE(LegacyTextDecoder::isPlausibleLatin1("\xde\xfasund"));  // Þú inside a word
+    EXPECT_FALSE(LegacyTextDecoder::isPlausibleLatin1("\xde\xfa"));     // the same pair alone
+    EXPECT_TRUE(LegacyTextDecoder::isPlausibleLatin1("Caf\xe9\x85"));   // Windows-1252 "Café…"
+    EXPECT_EQ(LegacyTextDecoder::decode("Caf\xe9\x85"), u"Café…"_qs);
     EXPECT_FALSE(LegacyTextDecoder::isPlausibleLatin1("a\xb0\xae"));       // °® is no word
     EXPECT_FALSE(LegacyTextDecoder::isPlausibleLatin1("Ab\xc0\xc1\xc2"));  // three in a row
 }

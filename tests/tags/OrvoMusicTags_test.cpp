@@ -2,9 +2,13 @@
 #include "audio/OrvoAudio.h"
 
 #include <gtest/gtest.h>
+
 #include <QDir>
 #include <QDirIterator>
 #include <QLibrary>
+#include <atomic>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -104,6 +108,31 @@ TEST_F(MusicTagsLibrary, NoStreamAnswersFalseWithEmptyOutputs) {
         EXPECT_TRUE(title.isEmpty());
         EXPECT_TRUE(artist.isEmpty());
     }
+}
+
+// The reader keeps no shared state: threads reading at once get the single-threaded answers.
+TEST_F(MusicTagsLibrary, ConcurrentCallsAgree) {
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&] {
+            for (int round = 0; round < 5; ++round) {
+                for (const TagCase& c : kCases) {
+                    const OrvoAudio::Handle stream = OrvoAudio::streamCreateFile(
+                        (fixtureDir() + u'/' + QString::fromUtf8(c.file)).toStdString());
+                    QString title;
+                    QString artist;
+                    m_read(stream, title, artist);
+                    OrvoAudio::streamFree(stream);
+                    if (title != QString::fromUtf8(c.title) ||
+                        artist != QString::fromUtf8(c.artist))
+                        ++wrong;
+                }
+            }
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_EQ(wrong.load(), 0);
 }
 
 // Extended mode over real-world files: every file that opens is read without a crash.
