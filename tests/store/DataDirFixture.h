@@ -30,8 +30,6 @@ protected:
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 
-    bool exists(const QString& name) const { return QFile::exists(file(name)); }
-
     static QByteArray golden(const char* name) {
         QFile f(QStringLiteral(ORVO_SOURCE_DIR "/tests/store/golden/") + QLatin1String(name));
         EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << name;
