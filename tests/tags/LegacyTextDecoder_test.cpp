@@ -1,6 +1,7 @@
 #include "tags/LegacyTextDecoder.h"
 
 #include <gtest/gtest.h>
+#include <QRandomGenerator>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -87,4 +88,21 @@ TEST(LegacyTextDecoder, Latin1PlausibilityLooksAtRunsOfHighBytes) {
     EXPECT_EQ(LegacyTextDecoder::decode("Caf\xe9\x85"), u"Café…"_qs);
     EXPECT_FALSE(LegacyTextDecoder::isPlausibleLatin1("a\xb0\xae"));       // °® is no word
     EXPECT_FALSE(LegacyTextDecoder::isPlausibleLatin1("Ab\xc0\xc1\xc2"));  // three in a row
+}
+
+// Random bytes: the decoder always answers, and only picks GB18030 when Latin-1 is implausible.
+TEST(LegacyTextDecoder, RandomBytesAlwaysDecode) {
+    QRandomGenerator random(42);
+    for (int round = 0; round < 5000; ++round) {
+        QByteArray raw(1 + random.bounded(12), '\0');
+        for (char& c : raw)
+            c = static_cast<char>(random.bounded(2) ? 0xA1 + random.bounded(0x5E)
+                                                    : 0x20 + random.bounded(0x60));
+        const QString text = LegacyTextDecoder::decode(raw);
+        EXPECT_FALSE(text.isEmpty());
+        if (LegacyTextDecoder::guess(raw) == LegacyTextDecoder::Charset::Gb18030)
+            EXPECT_FALSE(LegacyTextDecoder::isPlausibleLatin1(raw));
+        else
+            EXPECT_EQ(text.size(), raw.size());
+    }
 }

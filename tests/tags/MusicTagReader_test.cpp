@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtEndian>
 
@@ -124,4 +125,36 @@ TEST(MusicTagReader, CorpusFilesReadWithoutCrash) {
         }
     }
     EXPECT_GT(checked, 0);
+}
+
+// Damaged copies of every fixture format: bytes changed near both ends (where the tags are) and
+// cut short. The reader must neither crash nor return runaway text.
+TEST(MusicTagReader, MutatedFilesAreSafe) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QRandomGenerator random(20261206);
+    const QString target = dir.filePath(u"mutant.mp3"_qs);
+    for (const QString& name :
+         {u"priority.mp3"_qs, u"id3v23_gbk.mp3"_qs, u"id3v22.mp3"_qs, u"ape_gbk.mp3"_qs,
+          u"apelike.ape"_qs, u"flac.flac"_qs, u"vorbis.ogg"_qs, u"asf.wma"_qs, u"mp4.m4a"_qs}) {
+        QFile source(fixtureDir() + u'/' + name);
+        ASSERT_TRUE(source.open(QIODevice::ReadOnly)) << name.toStdString();
+        const QByteArray original = source.readAll();
+        const QString suffix = u'.' + QFileInfo(name).suffix();
+        for (int round = 0; round < 60; ++round) {
+            QByteArray bytes = original;
+            for (int flips = 1 + random.bounded(8); flips > 0; --flips) {
+                const qsizetype span = std::min<qsizetype>(bytes.size(), 300);
+                const qsizetype at = random.bounded(2) ? random.bounded(span)
+                                                       : bytes.size() - 1 - random.bounded(span);
+                bytes[at] = static_cast<char>(random.bounded(256));
+            }
+            if (round % 3 == 0) bytes.truncate(random.bounded(bytes.size()));
+            const QString path = target + suffix;
+            ASSERT_TRUE(writeFile(path, bytes));
+            const MusicTagText text = MusicTagReader::read(path.toStdString());
+            EXPECT_LE(text.title.size(), MusicTagReader::kMaxTextLength);
+            EXPECT_LE(text.artist.size(), MusicTagReader::kMaxTextLength);
+        }
+    }
 }
