@@ -75,8 +75,10 @@ bool XmlDocumentFile::parse(const QByteArray& raw, TiXmlDocument* document) {
     // A NUL ends the text for TinyXML; treat what follows as a fault, not as data.
     const bool hasNul = bytes.contains('\0');
 
-    document->Parse(bytes.constData(), nullptr, TIXML_DEFAULT_ENCODING);
-    return !cut && !hasNul && !document->Error();
+    // TinyXML stops without an error at text it cannot place (stray characters between
+    // elements) and drops everything behind it; that too counts as a fault.
+    const char* end = document->Parse(bytes.constData(), nullptr, TIXML_DEFAULT_ENCODING);
+    return !cut && !hasNul && !document->Error() && end && *end == '\0';
 }
 
 bool XmlDocumentFile::load(const QString& path, TiXmlDocument* document) {

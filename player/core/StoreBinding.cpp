@@ -23,12 +23,18 @@ public:
     ScopedStore() {
         if (!s_libraryPath.isEmpty()) {
             m_library.setFileName(s_libraryPath);
-        } else {
-            const QString beside = DataDirectory::programDirectory() + "libOrvo_XMLCtrl.so";
-            m_library.setFileName(QFileInfo::exists(beside) ? beside
-                                                            : QStringLiteral("Orvo_XMLCtrl"));
+            m_loaded = m_library.load();
+            return;
         }
-        m_loaded = m_library.load();
+        const QString beside = DataDirectory::programDirectory() + "libOrvo_XMLCtrl.so";
+        if (QFileInfo::exists(beside)) {
+            m_library.setFileName(beside);
+            m_loaded = m_library.load();
+        }
+        if (!m_loaded) {
+            m_library.setFileName(QStringLiteral("Orvo_XMLCtrl"));
+            m_loaded = m_library.load();
+        }
     }
     ~ScopedStore() {
         if (m_loaded) m_library.unload();

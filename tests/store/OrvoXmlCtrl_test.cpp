@@ -82,6 +82,12 @@ TEST_F(StoreTest, ConfigIsNeverCreatedExtendedOrRewrittenWhenDamaged) {
     SetPlayerConfigValue("skin", "4");
     EXPECT_EQ(read("config.xml"), broken);
 
+    const QByteArray stray =
+        "<?xml version=\"1.0\" ?>\n<skin value=\"1\" />\nstray <mute value=\"2\" />\n";
+    write("config.xml", stray);
+    SetPlayerConfigValue("skin", "4");
+    EXPECT_EQ(read("config.xml"), stray);
+
     QFile::remove(file("config.xml"));
     SetPlayerConfigValue("skin", "2");
     EXPECT_FALSE(QFile::exists(file("config.xml")));
