@@ -139,7 +139,11 @@ void ControlPanelDlg::initDialog() {
         move(area.center() - QPoint(m_w / 2, m_h / 2));
     }
     m_initialised = true;
+    // The window icon is set right after the first frame (see paintEvent): decoding its four
+    // pictures is not worth delaying the window for.
+}
 
+void ControlPanelDlg::applyWindowIcon() {
     QIcon icon;
     const QString res = DataDirectory::programDirectory() + QStringLiteral("res/");
     for (const char* name : {"orvo_16.png", "orvo_32.png", "orvo_64.png", "orvo.png"}) {
@@ -356,10 +360,11 @@ bool ControlPanelDlg::event(QEvent* e) {
 void ControlPanelDlg::paintEvent(QPaintEvent* e) {
     QPainter painter(this);
     m_canvas->Paint(painter, e->rect());
-    if (m_tracePaint) {
-        m_tracePaint = false;
-        // Reported after the frame has gone out, not when painting starts.
-        QTimer::singleShot(0, this, &ControlPanelDlg::traceFirstPaint);
+    if (!m_firstPaintDone) {
+        m_firstPaintDone = true;
+        // Both run once the first frame has gone out.
+        if (m_tracePaint) QTimer::singleShot(0, this, &ControlPanelDlg::traceFirstPaint);
+        QTimer::singleShot(0, this, &ControlPanelDlg::applyWindowIcon);
     }
 }
 

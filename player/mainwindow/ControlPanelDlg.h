@@ -97,6 +97,7 @@ private:
     void fadeStep(int opacity);
     void backgroundDone();
     void traceFirstPaint();
+    void applyWindowIcon();
 
     // Settings and current song.
     int m_transparency = 255;
@@ -131,4 +132,5 @@ private:
 
     bool m_settingsSaved = false;
     bool m_tracePaint = false;
+    bool m_firstPaintDone = false;
 };
