@@ -15,6 +15,7 @@
 #include "SingleInstanceClient.h"
 #include "SingleInstanceLock.h"
 #include "SingleInstanceServer.h"
+#include "TerminationSignals.h"
 #include "mainwindow/ControlPanelDlg.h"
 
 namespace {
@@ -22,11 +23,12 @@ namespace {
 constexpr char kHandOverMethod[] = "OpenHandedOverFile";
 
 QString runtimeDirectory() {
-    // Qt makes sure this folder exists and is private to the user.
-    QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (dir.isEmpty()) {
-        dir = QDir::tempPath();
-    }
+    // Qt makes sure this folder exists and is private to the user. Asked once: without
+    // XDG_RUNTIME_DIR Qt warns on every call.
+    static const QString dir = [] {
+        const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+        return runtime.isEmpty() ? QDir::tempPath() : runtime;
+    }();
     return dir;
 }
 
@@ -88,6 +90,9 @@ int COrvoPlayerApp::runFirstInstance(bool listen) {
         qWarning("OrvoPlayer: cannot listen on %s: %s", qPrintable(instanceServerName()),
                  qPrintable(server.errorString()));
     }
+    TerminationSignals terminationSignals;
+    connect(&terminationSignals, &TerminationSignals::terminationRequested, this,
+            &QCoreApplication::quit);
     window->show();
     const int code = exec();
     // Nothing may be handed to a window that is going away; its destructor saves settings.

@@ -191,6 +191,16 @@ TEST_F(SingleInstanceE2E, AKilledInstanceDoesNotBlockTheNextStart) {
     EXPECT_EQ(playListPaths(), QStringList{song});
 }
 
+TEST_F(SingleInstanceE2E, ATerminatedInstanceEndsCleanly) {
+    QProcess* first = launchFirst();
+    first->terminate();  // SIGTERM, as when the session ends
+    ASSERT_TRUE(first->waitForFinished(10000));
+    EXPECT_EQ(first->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(first->exitCode(), 0);
+    EXPECT_FALSE(QFile::exists(serverName()));
+    EXPECT_FALSE(QFile::exists(serverName() + QStringLiteral(".lock")));
+}
+
 TEST_F(SingleInstanceE2E, HostileBytesOnTheSocketDoNotHurtTheRunningPlayer) {
     QProcess* first = launchFirst();
     std::vector<std::unique_ptr<QLocalSocket>> peers;
