@@ -1,6 +1,7 @@
 #include "SkinImage.h"
 
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QImageReader>
 #include <cmath>
 
@@ -22,18 +23,20 @@ SkinImage::SkinImage(const QString& path) : m_path(path) {
     // Table paths may still carry the other platform's separator.
     m_path.replace(QLatin1Char('\\'), QLatin1Char('/'));
     m_base = loadPicture(m_path);
-    if (m_base.isNull()) return;
-    const int dot = m_path.lastIndexOf(QLatin1Char('.'));
-    const int slash = m_path.lastIndexOf(QLatin1Char('/'));
-    if (dot > slash) {
-        m_double = loadPicture(m_path.left(dot) + QStringLiteral("@2x") + m_path.mid(dot));
-        if (!m_double.isNull()) m_double.setDevicePixelRatio(2.0);
-    }
+    if (!m_base.isNull() && qGuiApp && qGuiApp->devicePixelRatio() > 1.0) forRatio(2.0);
 }
 
 const QImage& SkinImage::forRatio(qreal dpr) const {
-    if (dpr > 1.0 && !m_double.isNull()) return m_double;
-    return m_base;
+    if (dpr <= 1.0 || m_base.isNull()) return m_base;
+    if (!m_doubleTried) {
+        m_doubleTried = true;
+        const int dot = m_path.lastIndexOf(QLatin1Char('.'));
+        if (dot > m_path.lastIndexOf(QLatin1Char('/'))) {
+            m_double = loadPicture(m_path.left(dot) + QStringLiteral("@2x") + m_path.mid(dot));
+            if (!m_double.isNull()) m_double.setDevicePixelRatio(2.0);
+        }
+    }
+    return m_double.isNull() ? m_base : m_double;
 }
 
 QSize SkinImage::deviceSize(QSize logical, qreal dpr) {

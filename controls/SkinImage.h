@@ -23,7 +23,9 @@ public:
 private:
     QString m_path;
     QImage m_base;
-    QImage m_double;
+    // Loaded at construction on a high-density screen, else on first use on one.
+    mutable QImage m_double;
+    mutable bool m_doubleTried = false;
     mutable QImage m_cache;
     mutable QSize m_cacheSize;
     mutable qreal m_cacheDpr = 0;

@@ -75,21 +75,26 @@ void UICanvar::rebuildKeyed() {
         m_keyed = QImage();
         return;
     }
-    QImage img = m_background.convertToFormat(QImage::Format_ARGB32);
+    // An opaque picture is already premultiplied as it stands, so the keyed pixels can be cleared
+    // in place; one with alpha is keyed first and premultiplied afterwards.
+    const bool opaque = !m_background.hasAlphaChannel();
+    QImage img = m_background.convertToFormat(opaque ? QImage::Format_ARGB32_Premultiplied
+                                                     : QImage::Format_ARGB32);
     if (m_maskColor != 0) {
         // The skin list stores the colour as 0xBBGGRR; 0 means the skin has no key colour.
         const quint32 c = quint32(m_maskColor);
-        const QRgb key = qRgb(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
+        const QRgb key =
+            qRgb(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)) & 0xFFFFFF;
         for (int y = 0; y < img.height(); ++y) {
             QRgb* line = reinterpret_cast<QRgb*>(img.scanLine(y));
             for (int x = 0; x < img.width(); ++x) {
-                if ((line[x] & 0xFFFFFFu) == (key & 0xFFFFFFu)) line[x] = 0;
+                if ((line[x] & 0xFFFFFFu) == key) line[x] = 0;
             }
         }
     }
     // Keyed before stretching, so the smoothing softens the corners instead of smearing the key
     // colour into a coloured fringe.
-    m_keyed = img.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    m_keyed = opaque ? img : img.convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
 void UICanvar::compose(qreal dpr) {
@@ -122,10 +127,15 @@ void UICanvar::compose(qreal dpr) {
         p.drawRoundedRect(QRectF(content), 4, 4);
         p.setCompositionMode(QPainter::CompositionMode_SourceOver);
     }
-    if (m_keyed.isNull())
+    if (m_keyed.isNull()) {
         p.fillRect(content, kEmptyFill);
-    else
-        p.drawImage(QRectF(content), m_keyed);
+    } else {
+        // QImage::scaled averages when shrinking; a stretched drawImage would only sample.
+        QImage fitted = m_keyed.scaled(SkinImage::deviceSize(content.size(), dpr),
+                                       Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        fitted.setDevicePixelRatio(dpr);
+        p.drawImage(content.topLeft(), fitted);
+    }
 }
 
 void UICanvar::OnInit() {
