@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPointer>
 #include <QStandardPaths>
 #include <QSysInfo>
 #include <QVersionNumber>
@@ -78,6 +79,7 @@ int COrvoPlayerApp::runFirstInstance(bool listen) {
     std::unique_ptr<QWidget> window(createMainWindow());
     SingleInstanceServer server;
     QWidget* target = window.get();
+    const QPointer<QWidget> guard(target);
     connect(
         &server, &SingleInstanceServer::pathReceived, target,
         [target](const QString& path) {
@@ -97,8 +99,12 @@ int COrvoPlayerApp::runFirstInstance(bool listen) {
     const int code = exec();
     // Nothing may be handed to a window that is going away; its destructor saves settings.
     server.close();
-    QObject::disconnect(&server, nullptr, target, nullptr);
-    window.reset();
+    if (guard) {
+        QObject::disconnect(&server, nullptr, target, nullptr);
+        window.reset();
+    } else {
+        window.release();  // it deleted itself on close
+    }
     return code;
 }
 
