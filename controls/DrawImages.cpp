@@ -6,8 +6,8 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
-#include <QSet>
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -65,24 +65,24 @@ QFont DrawImages::SetTextFont(int weight, int px, int italic) {
 
 qint32 DrawImages::PickMaskColor(const QImage& picture) {
     const QImage img = picture.convertToFormat(QImage::Format_RGB32);
-    QSet<QRgb> used;
-    used.reserve(img.width() * img.height() / 4 + 16);
+    // One bit per 24-bit colour: 2 MB, whatever the picture's size.
+    std::vector<bool> used(1u << 24, false);
     for (int y = 0; y < img.height(); ++y) {
         const QRgb* line = reinterpret_cast<const QRgb*>(img.constScanLine(y));
-        for (int x = 0; x < img.width(); ++x) used.insert(line[x] & 0xFFFFFFu);
+        for (int x = 0; x < img.width(); ++x) used[line[x] & 0xFFFFFFu] = true;
     }
     const QRgb magenta = 0xFF00FFu;
-    if (!used.contains(magenta)) return toBgr(magenta);
+    if (!used[magenta]) return toBgr(magenta);
     // Near-magenta first (it still reads as "the key colour"), then any unused colour.
     for (int d = 1; d < 256; ++d) {
         for (QRgb c : {qRgb(255, 0, 255 - d), qRgb(255 - d, 0, 255), qRgb(255, d, 255)}) {
-            if (!used.contains(c & 0xFFFFFFu)) return toBgr(c);
+            if (!used[c & 0xFFFFFFu]) return toBgr(c);
         }
     }
     for (quint32 c = 0xFFFFFF; c > 0; --c) {
-        if (!used.contains(c)) return toBgr(c);
+        if (!used[c]) return toBgr(c);
     }
-    return toBgr(magenta);  // unreachable: a picture cannot use all 16.7 million colours
+    return toBgr(magenta);  // unreachable: a background cannot use all 16.7 million colours
 }
 
 void DrawImages::PaintCorners(QImage& picture, qint32 maskColor, int radius) {
