@@ -2,6 +2,7 @@
 
 #include "ControlLayout.h"
 #include "SkinControls.h"
+#include "SkinPicture.h"
 #include "controls/ControlClass.h"
 #include "controls/UIButton.h"
 #include "controls/UICanvar.h"
@@ -40,7 +41,8 @@ QString readConfig(const char* key, const char* fallback) {
 
 QImage loadSkinPicture(const tagUiBgSkinInfo& info) {
     if (info.id.isEmpty() || info.fname.isEmpty()) return {};
-    return QImage(DataDirectory::path() + QStringLiteral("skin/") + info.id + u'/' + info.fname);
+    return SkinPicture::Load(DataDirectory::path() + QStringLiteral("skin/") + info.id + u'/' +
+                             info.fname);
 }
 
 }  // namespace
