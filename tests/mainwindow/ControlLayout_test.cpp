@@ -28,8 +28,6 @@ TEST(ControlLayout, NumbersAt316By400) {
     layout.LayoutControls(316, 400, 0, QString());
 
     EXPECT_EQ(c.playButton->x(), 139);
-    EXPECT_EQ(c.perButton->x(), 139 - 35 - 12);
-    EXPECT_EQ(c.nextButton->x(), 139 + 38 + 12);
     EXPECT_EQ(c.listxhButton->x(), 113);
     EXPECT_EQ(c.setButton->x(), 178);
     EXPECT_EQ(c.addButton->x(), 48);
@@ -40,14 +38,7 @@ TEST(ControlLayout, NumbersAt316By400) {
         EXPECT_EQ(b->y(), 373) << b->name().toStdString();
         EXPECT_EQ(b->rect(), QRect(b->x(), 373, 23, 23)) << b->name().toStdString();
     }
-    EXPECT_EQ(c.musicList->height(), 146);
-    EXPECT_EQ(c.musicList->width(), 316);
     EXPECT_EQ(c.musicList->rect(), QRect(0, 223, 316, 146));
-    EXPECT_EQ(c.closeButton->x(), 283);
-    EXPECT_EQ(c.minButton->x(), 252);
-    EXPECT_EQ(c.volumeSlider->x(), 261);
-    EXPECT_EQ(c.volumeIco->x(), 241);
-    EXPECT_EQ(c.positionSlider->length(), 194);
     EXPECT_EQ(c.totalTimeLable->x(), 64 + 194 + 5);
 }
 
@@ -89,12 +80,10 @@ TEST(ControlLayout, TranslucentInsetKeepsContentInsideTheMargin) {
     layout.LayoutControls(313, 536, 10, QString());
     EXPECT_EQ(c.closeButton->x(), 313 - 33 - 5);
     EXPECT_EQ(c.closeButton->y(), 5);
-    EXPECT_EQ(c.minButton->x(), 313 - 33 - 5 - 31);
     EXPECT_EQ(c.musicList->rect(), QRect(5, 228, 303, 272));
     EXPECT_EQ(c.addButton->y(), 536 - 5 - 27);
     EXPECT_EQ(c.playButton->rect(), QRect(151 - 19, 185, 38, 38));
     EXPECT_EQ(c.musicLogo->rect(), QRect(20, 15, 97, 30));
-    EXPECT_EQ(c.positionSlider->length(), 313 - 10 - 122);
     EXPECT_EQ(c.listxhButton->x(), 61 + 48);
 }
 
@@ -105,9 +94,7 @@ TEST(ControlLayout, ShiftDownAndUpRestoresEveryControl) {
     const auto before = rectsOf(c);
     layout.ShiftVertical(5);
     EXPECT_EQ(c.playButton->y(), 185);
-    EXPECT_EQ(c.musicNameLable->y(), 50);
     EXPECT_EQ(c.skinButton->rect().y(), 204);
-    EXPECT_EQ(c.elapsedTimeLable->rect().height(), 15);
     // The bottom bar is placed from the bottom edge, so it does not shift.
     EXPECT_EQ(c.addButton->rect(), before.value(c.addButton));
     layout.ShiftVertical(-5);
