@@ -32,7 +32,6 @@
 
 namespace {
 
-constexpr int kMaxPathChars = 260;
 constexpr int kMaxTitleChars = 256;
 
 QString readConfig(const char* key, const char* fallback) {
@@ -191,7 +190,8 @@ void ControlPanelDlg::saveSettings() {
 }
 
 void ControlPanelDlg::setCurrent(const QString& path, const QString& title, int index) {
-    m_currentPath = path.left(kMaxPathChars);
+    // A cut path would name another file, so the path is kept whole; only the title is cut.
+    m_currentPath = path;
     m_currentTitle = title.left(kMaxTitleChars);
     m_currentIndex = index;
 }
