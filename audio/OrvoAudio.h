@@ -14,7 +14,10 @@
 //                               back to null when there is none)
 //   ORVO_AUDIO_CAPTURE=FILE.wav the null output writes what it plays to FILE.wav
 //                               (FILE.f32.wav or ORVO_AUDIO_CAPTURE_FORMAT=float: 32-bit float,
-//                               otherwise 16-bit PCM)
+//                               otherwise 16-bit PCM, clamped). Only frames that carry audio of a
+//                               playing stream are written: no silence between songs, before the
+//                               first play or while a decoder catches up, so a capture of one
+//                               song is exactly its decoded audio (after equaliser and volume).
 //   ORVO_AUDIO_SPEED=N          the null output runs N times faster than real time
 
 #include <cstdint>
@@ -38,12 +41,13 @@ enum class OutputKind : int { None = 0, PortAudio = 1, Null = 2 };
 
 // Parameters of one peaking-equaliser band.
 struct ParamEq {
-    float centerHz = 8000.0f;  // 80 .. 16000, clamped below Nyquist
+    float centerHz = 8000.0f;          // 20 .. 16000, clamped below Nyquist
     float bandwidthSemitones = 12.0f;  // 1 .. 36
-    float gainDb = 0.0f;  // -15 .. +15; 0 = flat (the default of a new effect)
+    float gainDb = 0.0f;               // -15 .. +15; 0 = flat (the default of a new effect)
 };
 
-// Opens the output. device -1 = the default device; rate = output sample rate in Hz.
+// Opens the output. device -1 = the default device, 0 = no sound (the null output), n >= 1 =
+// PortAudio device n - 1; rate = output sample rate in Hz.
 // Returns false when already initialised or when no output (not even null) could be opened.
 ORVO_AUDIO_EXPORT bool init(int device = -1, int rate = 44100);
 // Stops and frees every stream and closes the output. Safe to call when not initialised.
@@ -76,7 +80,8 @@ ORVO_AUDIO_EXPORT std::int64_t channelGetPosition(Handle stream);
 // position beyond the end.
 ORVO_AUDIO_EXPORT bool channelSetPosition(Handle stream, std::int64_t bytes);
 ORVO_AUDIO_EXPORT double channelBytes2Seconds(Handle stream, std::int64_t bytes);  // <0 if unknown
-ORVO_AUDIO_EXPORT std::int64_t channelSeconds2Bytes(Handle stream, double seconds);  // -1 if unknown
+ORVO_AUDIO_EXPORT std::int64_t channelSeconds2Bytes(Handle stream,
+                                                    double seconds);  // -1 if unknown
 
 // Volume attribute, 0 .. 1 (values outside are clamped). Changes ramp over a few ms (no clicks).
 ORVO_AUDIO_EXPORT bool channelSetVolume(Handle stream, float volume);

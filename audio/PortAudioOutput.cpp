@@ -1,0 +1,119 @@
+#include "audio/PortAudioOutput.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "audio/FfmpegUtil.h"
+
+namespace OrvoAudio {
+
+namespace {
+// ALSA prints pages of probing noise on machines without sound hardware; hide stderr while
+// PortAudio probes. Only the probing is silenced: our own messages come later.
+class QuietStderr {
+public:
+    QuietStderr() {
+        std::fflush(stderr);
+        m_saved = ::dup(STDERR_FILENO);
+        const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (m_saved >= 0 && null >= 0) {
+            ::dup2(null, STDERR_FILENO);
+        }
+        if (null >= 0) {
+            ::close(null);
+        }
+    }
+    ~QuietStderr() {
+        std::fflush(stderr);
+        if (m_saved >= 0) {
+            ::dup2(m_saved, STDERR_FILENO);
+            ::close(m_saved);
+        }
+    }
+    QuietStderr(const QuietStderr&) = delete;
+    QuietStderr& operator=(const QuietStderr&) = delete;
+
+private:
+    int m_saved = -1;
+};
+}  // namespace
+
+PortAudioOutput::PortAudioOutput(int rate, RenderFunction render, void* context)
+    : m_rate(rate), m_render(render), m_context(context) {}
+
+PortAudioOutput::~PortAudioOutput() {
+    stop();
+    if (m_stream != nullptr) {
+        Pa_CloseStream(m_stream);
+        m_stream = nullptr;
+    }
+    if (m_initialised) {
+        Pa_Terminate();
+    }
+}
+
+bool PortAudioOutput::open(int deviceIndex) {
+    PaError err = paNoError;
+    {
+        QuietStderr quiet;
+        err = Pa_Initialize();
+    }
+    if (err != paNoError) {
+        logMessage(std::string("PortAudio: ") + Pa_GetErrorText(err));
+        return false;
+    }
+    m_initialised = true;
+    const PaDeviceIndex device = deviceIndex < 0 ? Pa_GetDefaultOutputDevice() : deviceIndex;
+    const PaDeviceInfo* info =
+        device >= 0 && device < Pa_GetDeviceCount() ? Pa_GetDeviceInfo(device) : nullptr;
+    if (info == nullptr || info->maxOutputChannels < 1) {
+        return false;
+    }
+    PaStreamParameters params{};
+    params.device = device;
+    params.channelCount = 2;
+    params.sampleFormat = paFloat32;
+    // The high latency keeps wake-ups rare; the player never needs low latency.
+    params.suggestedLatency = info->defaultHighOutputLatency;
+    {
+        QuietStderr quiet;
+        err = Pa_OpenStream(&m_stream, nullptr, &params, m_rate, paFramesPerBufferUnspecified,
+                            paNoFlag, &PortAudioOutput::callback, this);
+    }
+    if (err != paNoError) {
+        m_stream = nullptr;
+        logMessage(std::string("PortAudio open: ") + Pa_GetErrorText(err));
+        return false;
+    }
+    return true;
+}
+
+bool PortAudioOutput::start() {
+    if (m_stream == nullptr) {
+        return false;
+    }
+    const PaError err = Pa_StartStream(m_stream);
+    if (err != paNoError) {
+        logMessage(std::string("PortAudio start: ") + Pa_GetErrorText(err));
+        return false;
+    }
+    return true;
+}
+
+void PortAudioOutput::stop() {
+    if (m_stream != nullptr && Pa_IsStreamActive(m_stream) == 1) {
+        Pa_StopStream(m_stream);
+    }
+}
+
+int PortAudioOutput::callback(const void*, void* output, unsigned long frames,
+                              const PaStreamCallbackTimeInfo*, PaStreamCallbackFlags,
+                              void* userData) {
+    auto* self = static_cast<PortAudioOutput*>(userData);
+    self->m_render(self->m_context, static_cast<float*>(output), frames);
+    return paContinue;
+}
+
+}  // namespace OrvoAudio

@@ -1,0 +1,262 @@
+#include "audio/Stream.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <system_error>
+
+namespace OrvoAudio {
+
+namespace {
+// About 0.75 s at 44.1 kHz: enough to ride out scheduling hiccups, small enough per stream.
+constexpr std::size_t kRingFrames = 32768;
+// Frames processed per step in the callback (bounds the scratch buffer).
+constexpr std::size_t kChunkFrames = 256;
+// A volume change reaches its target within this time (a linear ramp: no clicks).
+constexpr double kRampSeconds = 0.005;
+}  // namespace
+
+Stream::Stream(std::unique_ptr<Decoder> decoder, std::string path, CallbackGuard& guard)
+    : m_decoder(std::move(decoder)),
+      m_path(std::move(path)),
+      m_guard(guard),
+      m_rate(m_decoder->outRate()),
+      m_lengthFrames(m_decoder->lengthFrames()),
+      m_ring(kRingFrames),
+      m_scratch(kChunkFrames * 2, 0.0f),
+      m_rampStep(static_cast<float>(1.0 / (kRampSeconds * m_rate))) {
+    m_chain.store(new FxChain(), std::memory_order_release);
+}
+
+Stream::~Stream() {
+    m_quit.store(true, std::memory_order_release);
+    if (m_thread.joinable()) {
+        m_thread.join();
+    }
+    delete m_chain.load(std::memory_order_acquire);
+}
+
+bool Stream::startDecoder(int pollMicros) {
+    if (m_thread.joinable()) {
+        return true;
+    }
+    m_pollMicros = std::max(pollMicros, 50);
+    try {
+        m_thread = std::thread([this] { decodeLoop(); });
+    } catch (const std::system_error&) {
+        return false;
+    }
+    return true;
+}
+
+Activity Stream::activity() const {
+    if (!m_playing.load(std::memory_order_acquire)) {
+        return Activity::Stopped;
+    }
+    if (m_endedSerial.load(std::memory_order_acquire) ==
+        m_seekSerial.load(std::memory_order_acquire)) {
+        return Activity::Stopped;
+    }
+    return m_underrun.load(std::memory_order_relaxed) ? Activity::Stalled : Activity::Playing;
+}
+
+std::int64_t Stream::positionFrames() const {
+    const std::uint64_t want = m_seekSerial.load(std::memory_order_acquire);
+    if (want != m_consumerSerial.load(std::memory_order_acquire)) {
+        return m_seekTarget.load(std::memory_order_relaxed);  // the seek not yet heard
+    }
+    return m_position.load(std::memory_order_acquire);
+}
+
+bool Stream::seek(std::int64_t frame) {
+    if (frame < 0 || (m_lengthFrames > 0 && frame > m_lengthFrames)) {
+        return false;
+    }
+    std::lock_guard<std::mutex> lock(m_seekMutex);
+    m_seekTarget.store(frame, std::memory_order_relaxed);
+    m_seekSerial.fetch_add(1, std::memory_order_acq_rel);
+    return true;
+}
+
+void Stream::setVolume(float volume) {
+    if (!std::isfinite(volume)) {
+        return;
+    }
+    m_volume.store(std::clamp(volume, 0.0f, 1.0f), std::memory_order_relaxed);
+}
+
+bool Stream::addFx(std::uint32_t handle) {
+    if (m_fx.size() >= kMaxFx) {
+        return false;
+    }
+    m_fx.emplace_back(handle, std::make_unique<PeakingEq>(m_rate));
+    publishChain();
+    return true;
+}
+
+bool Stream::removeFx(std::uint32_t handle) {
+    auto it = std::find_if(m_fx.begin(), m_fx.end(),
+                           [handle](const auto& entry) { return entry.first == handle; });
+    if (it == m_fx.end()) {
+        return false;
+    }
+    std::unique_ptr<PeakingEq> removed = std::move(it->second);
+    m_fx.erase(it);
+    publishChain();
+    if (!m_guard.synchronize()) {
+        (void)removed.release();  // the callback is stuck inside: leak rather than free under it
+    }
+    return true;
+}
+
+PeakingEq* Stream::fx(std::uint32_t handle) {
+    for (auto& entry : m_fx) {
+        if (entry.first == handle) {
+            return entry.second.get();
+        }
+    }
+    return nullptr;
+}
+
+void Stream::publishChain() {
+    auto* chain = new FxChain();
+    for (const auto& entry : m_fx) {
+        chain->items[chain->count++] = entry.second.get();
+    }
+    FxChain* old = m_chain.exchange(chain, std::memory_order_seq_cst);
+    if (m_guard.synchronize()) {
+        delete old;
+    }
+}
+
+void Stream::publishSwitch(const SwitchInfo& info) {
+    const std::uint32_t s = m_switchSeq.load(std::memory_order_relaxed);
+    m_switchSeq.store(s + 1, std::memory_order_relaxed);
+    std::atomic_thread_fence(std::memory_order_release);
+    m_switchSerial.store(info.serial, std::memory_order_relaxed);
+    m_switchWriteIndex.store(info.writeIndex, std::memory_order_relaxed);
+    m_switchPosition.store(info.position, std::memory_order_relaxed);
+    m_switchSeq.store(s + 2, std::memory_order_release);
+}
+
+bool Stream::readSwitch(SwitchInfo& info) const {
+    const std::uint32_t s1 = m_switchSeq.load(std::memory_order_acquire);
+    if (s1 & 1u) {
+        return false;
+    }
+    info.serial = m_switchSerial.load(std::memory_order_relaxed);
+    info.writeIndex = m_switchWriteIndex.load(std::memory_order_relaxed);
+    info.position = m_switchPosition.load(std::memory_order_relaxed);
+    std::atomic_thread_fence(std::memory_order_acquire);
+    return m_switchSeq.load(std::memory_order_relaxed) == s1;
+}
+
+void Stream::decodeLoop() {
+    std::vector<float> pending;
+    std::size_t pendingAt = 0;  // frames of `pending` already written
+    std::uint64_t serial = 0;
+    bool eof = false;
+    const auto poll = std::chrono::microseconds(m_pollMicros);
+    while (!m_quit.load(std::memory_order_acquire)) {
+        const std::uint64_t want = m_seekSerial.load(std::memory_order_acquire);
+        if (want != serial) {
+            const std::int64_t target = m_seekTarget.load(std::memory_order_relaxed);
+            eof = !m_decoder->seek(target);
+            pending.clear();
+            pendingAt = 0;
+            serial = want;
+            publishSwitch(SwitchInfo{serial, m_ring.writeIndex(), target});
+            if (eof) {
+                m_eofSerial.store(serial, std::memory_order_release);
+            }
+            continue;
+        }
+        if (eof) {
+            std::this_thread::sleep_for(poll);
+            continue;
+        }
+        if (pendingAt * 2 >= pending.size()) {
+            pending.clear();
+            pendingAt = 0;
+            if (!m_decoder->decode(pending)) {
+                eof = true;
+                m_eofSerial.store(serial, std::memory_order_release);
+                continue;
+            }
+        }
+        const std::size_t frames = pending.size() / 2 - pendingAt;
+        const std::size_t written = m_ring.write(pending.data() + pendingAt * 2, frames);
+        pendingAt += written;
+        if (written < frames) {
+            std::this_thread::sleep_for(poll);
+        }
+    }
+}
+
+std::size_t Stream::mix(float* out, std::size_t frames) {
+    if (!m_playing.load(std::memory_order_acquire)) {
+        m_underrun.store(false, std::memory_order_relaxed);
+        return 0;
+    }
+    std::uint64_t serial = m_consumerSerial.load(std::memory_order_relaxed);
+    const std::uint64_t want = m_seekSerial.load(std::memory_order_acquire);
+    if (want != serial) {
+        SwitchInfo info{};
+        if (!readSwitch(info) || info.serial != want) {
+            return 0;  // the decoder has not repositioned yet
+        }
+        m_ring.skipTo(info.writeIndex);
+        m_position.store(info.position, std::memory_order_release);
+        serial = want;
+        m_consumerSerial.store(serial, std::memory_order_release);
+    }
+    if (m_endedSerial.load(std::memory_order_relaxed) == serial) {
+        return 0;
+    }
+    if (!m_volumeStarted) {
+        m_currentVolume = m_volume.load(std::memory_order_relaxed);
+        m_volumeStarted = true;
+    }
+    const float target = m_volume.load(std::memory_order_relaxed);
+    const FxChain* chain = m_chain.load(std::memory_order_seq_cst);
+    std::size_t done = 0;
+    while (done < frames) {
+        const std::size_t want_frames = std::min(kChunkFrames, frames - done);
+        const std::size_t got = m_ring.read(m_scratch.data(), want_frames);
+        if (got == 0) {
+            break;
+        }
+        for (std::size_t i = 0; i < chain->count; ++i) {
+            chain->items[i]->process(m_scratch.data(), got);
+        }
+        float* dst = out + done * 2;
+        for (std::size_t i = 0; i < got; ++i) {
+            const float diff = target - m_currentVolume;
+            if (diff != 0.0f) {
+                m_currentVolume += std::clamp(diff, -m_rampStep, m_rampStep);
+            }
+            dst[i * 2] += m_scratch[i * 2] * m_currentVolume;
+            dst[i * 2 + 1] += m_scratch[i * 2 + 1] * m_currentVolume;
+        }
+        done += got;
+        if (got < want_frames) {
+            break;
+        }
+    }
+    m_position.store(m_position.load(std::memory_order_relaxed) + static_cast<std::int64_t>(done),
+                     std::memory_order_release);
+    if (done < frames) {
+        // Ended only when the decoder has finished this serial and all of it was played.
+        if (m_eofSerial.load(std::memory_order_acquire) == serial && m_ring.readable() == 0) {
+            m_endedSerial.store(serial, std::memory_order_release);
+            m_underrun.store(false, std::memory_order_relaxed);
+        } else {
+            m_underrun.store(true, std::memory_order_relaxed);
+        }
+    } else {
+        m_underrun.store(false, std::memory_order_relaxed);
+    }
+    return done;
+}
+
+}  // namespace OrvoAudio

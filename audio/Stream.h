@@ -1,0 +1,124 @@
+#pragma once
+// One opened file: its decoder, the decoder thread, the ring buffer to the output callback, its
+// equaliser effects, volume and the position actually heard.
+// Threads:
+//   - control threads (the API, serialised by the engine's lock for everything but reads of
+//     atomics): play/stop/seek/volume/effects, start and end of the decoder thread;
+//   - the decoder thread (decodeLoop): the only producer of the ring buffer, the only user of
+//     the Decoder after start;
+//   - the output callback (mix): the only consumer of the ring buffer and owner of the filter
+//     and ramp state. It never locks, allocates, logs or blocks.
+// A seek is a request numbered by a serial: the decoder repositions and publishes where in the
+// ring the new data starts; the callback drops everything before that point and takes over the
+// new position. Audio between the request and the switch is not played.
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "audio/CallbackGuard.h"
+#include "audio/Decoder.h"
+#include "audio/OrvoAudio.h"
+#include "audio/PeakingEq.h"
+#include "audio/RingBuffer.h"
+
+namespace OrvoAudio {
+
+class Stream {
+public:
+    static constexpr std::size_t kMaxFx = 64;
+
+    Stream(std::unique_ptr<Decoder> decoder, std::string path, CallbackGuard& guard);
+    // The stream must no longer be visible to the callback.
+    ~Stream();
+    Stream(const Stream&) = delete;
+    Stream& operator=(const Stream&) = delete;
+
+    const std::string& path() const { return m_path; }
+    int rate() const { return m_rate; }
+    std::int64_t lengthFrames() const { return m_lengthFrames; }
+
+    // Control side. pollMicros: how long the decoder sleeps when the ring is full.
+    bool startDecoder(int pollMicros);
+    void setPlaying(bool playing) { m_playing.store(playing, std::memory_order_release); }
+    Activity activity() const;
+    std::int64_t positionFrames() const;
+    bool seek(std::int64_t frame);
+    void setVolume(float volume);
+    float volume() const { return m_volume.load(std::memory_order_relaxed); }
+
+    // Effects, in order of creation. Caller holds the engine's lock.
+    bool addFx(std::uint32_t handle);
+    bool removeFx(std::uint32_t handle);
+    PeakingEq* fx(std::uint32_t handle);
+
+    // Callback side: adds up to `frames` frames to out (interleaved stereo) and returns how many
+    // frames this stream contributed (a prefix of the block).
+    std::size_t mix(float* out, std::size_t frames);
+
+private:
+    struct FxChain {
+        std::size_t count = 0;
+        std::array<PeakingEq*, kMaxFx> items{};
+    };
+    struct SwitchInfo {
+        std::uint64_t serial;
+        std::uint64_t writeIndex;
+        std::int64_t position;
+    };
+
+    void decodeLoop();
+    void publishChain();
+    void publishSwitch(const SwitchInfo& info);
+    bool readSwitch(SwitchInfo& info) const;
+
+    std::unique_ptr<Decoder> m_decoder;
+    const std::string m_path;
+    CallbackGuard& m_guard;
+    const int m_rate;
+    const std::int64_t m_lengthFrames;
+    RingBuffer m_ring;
+
+    std::thread m_thread;
+    std::atomic<bool> m_quit{false};
+    int m_pollMicros = 10000;
+
+    std::atomic<bool> m_playing{false};
+    std::atomic<float> m_volume{1.0f};
+
+    std::mutex m_seekMutex;  // orders concurrent seeks; never taken by the callback
+    std::atomic<std::uint64_t> m_seekSerial{0};
+    std::atomic<std::int64_t> m_seekTarget{0};
+
+    // Published by the decoder thread under a sequence lock.
+    std::atomic<std::uint32_t> m_switchSeq{0};
+    std::atomic<std::uint64_t> m_switchSerial{0};
+    std::atomic<std::uint64_t> m_switchWriteIndex{0};
+    std::atomic<std::int64_t> m_switchPosition{0};
+    static constexpr std::uint64_t kNoSerial = ~std::uint64_t{0};
+    std::atomic<std::uint64_t> m_eofSerial{kNoSerial};
+
+    // Written by the callback, read by control threads.
+    std::atomic<std::uint64_t> m_consumerSerial{0};
+    std::atomic<std::uint64_t> m_endedSerial{kNoSerial};
+    std::atomic<std::int64_t> m_position{0};
+    std::atomic<bool> m_underrun{false};
+
+    // Callback-only.
+    std::vector<float> m_scratch;
+    float m_currentVolume = 1.0f;
+    bool m_volumeStarted = false;
+    float m_rampStep = 0.0f;
+
+    // Effects: owned here, published to the callback as an immutable chain.
+    std::vector<std::pair<std::uint32_t, std::unique_ptr<PeakingEq>>> m_fx;
+    std::atomic<FxChain*> m_chain{nullptr};
+};
+
+}  // namespace OrvoAudio
