@@ -22,6 +22,12 @@ void BackgroundFader::stop() {
     m_next = 0;
 }
 
+void BackgroundFader::finish() {
+    if (!isRunning()) return;
+    m_next = m_steps.size() - 1;
+    tick();
+}
+
 void BackgroundFader::tick() {
     if (m_next >= m_steps.size()) {
         stop();

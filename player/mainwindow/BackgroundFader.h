@@ -16,6 +16,8 @@ public:
     // first step: then nothing is emitted at all.
     bool start(int target);
     void stop();
+    // Jumps to the end of a running fade: its last step and finished() are emitted at once.
+    void finish();
     bool isRunning() const { return m_timer.isActive(); }
 
 signals:

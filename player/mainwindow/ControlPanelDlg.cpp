@@ -260,7 +260,8 @@ bool ControlPanelDlg::SetListContorEvent(tagUIListInfo /*info*/, tagFileListInfo
 void ControlPanelDlg::SetTranslucent(bool on) {
     const int half = WindowGeometry::kTranslucentInset / 2;
     if (on != m_translucent) {
-        m_fader.stop();
+        // A fade still running ends at its target first, so the skin button comes back.
+        m_fader.finish();
         const QRect r = geometry();
         if (on) {
             m_translucent = true;

@@ -311,6 +311,16 @@ TEST_F(ControlPanelDlgTest, RandomSkinNeedsTwoSkinsAndLocksTheButtonWhileFading)
         sawBlue = body.blue() > 150;
     }
     EXPECT_TRUE(sawBlue) << "the other skin never came up in 12 draws";
+
+    // Switching translucency off in the middle of a fade ends it at its target.
+    const qsizetype changes = done.count();
+    w.ApplyRandomSkin();
+    ASSERT_TRUE(w.isFading());
+    w.SetTranslucent(false);
+    EXPECT_FALSE(w.isFading());
+    EXPECT_EQ(done.count(), changes + 1);
+    EXPECT_TRUE(w.controls().skinButton->isEnabled());
+    EXPECT_EQ(w.canvas().opacity(), 255);
 }
 
 TEST_F(ControlPanelDlgTest, ButtonsSwapTheirPicturesOnTheRealWindow) {
