@@ -136,8 +136,11 @@ void ControlPanelDlg::initDialog() {
     applyMinimumSize();
     resize(m_w, m_h);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        // Centred; a window taller or wider than the screen keeps its top-left corner (and with
+        // it the caption buttons) on the screen.
         const QRect area = screen->availableGeometry();
-        move(area.center() - QPoint(m_w / 2, m_h / 2));
+        const QPoint centred = area.center() - QPoint(m_w / 2, m_h / 2);
+        move(std::max(centred.x(), area.left()), std::max(centred.y(), area.top()));
     }
     m_initialised = true;
     // The window icon is set right after the first frame (see paintEvent): decoding its four

@@ -180,6 +180,14 @@ TEST_F(ControlPanelDlgTest, UnusableStoredSizeGivesASensibleWindow) {
         ControlPanelDlg w;
         EXPECT_EQ(w.size(), QSize(320, 560));
     }
+    setConfig(ConfigKeys::kWndSize, QStringLiteral("400,5000"));
+    {
+        // Taller than the screen: the caption buttons stay reachable.
+        ControlPanelDlg tall;
+        const QRect area = tall.screen()->availableGeometry();
+        EXPECT_GE(tall.y(), area.top());
+        EXPECT_EQ(tall.x(), area.center().x() - 200);
+    }
     setConfig(ConfigKeys::kWndSize, QStringLiteral("100,100"));
     ControlPanelDlg w;
     EXPECT_EQ(w.size(), QSize(303, 526));
