@@ -3,16 +3,30 @@
 #include "IControlEventS.h"
 
 #include <QPainter>
+#include <algorithm>
 
 namespace {
 
-// A copy of the picture with a colour laid over its opaque parts only.
-QImage tinted(const QImage& src, const QColor& overlay) {
-    QImage out = src.copy();
+// A copy of the picture with each pixel's colour moved towards white (lift > 0) or black
+// (lift < 0) and its opacity scaled: the art's buttons are often faint discs, which a plain
+// overlay would barely change.
+QImage relit(const QImage& src, double lift, double alphaScale) {
+    QImage out = src.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < out.height(); ++y) {
+        QRgb* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < out.width(); ++x) {
+            const QRgb c = line[x];
+            const int a = qAlpha(c);
+            if (a == 0) continue;
+            auto channel = [lift](int v) {
+                return int(lift >= 0 ? v + (255 - v) * lift : v * (1.0 + lift));
+            };
+            line[x] = qRgba(channel(qRed(c)), channel(qGreen(c)), channel(qBlue(c)),
+                            std::min(255, int(a * alphaScale)));
+        }
+    }
+    out = out.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     out.setDevicePixelRatio(src.devicePixelRatio());
-    QPainter p(&out);
-    p.setCompositionMode(QPainter::CompositionMode_SourceAtop);
-    p.fillRect(QRect(QPoint(0, 0), out.size() / out.devicePixelRatio() + QSize(1, 1)), overlay);
     return out;
 }
 
@@ -38,8 +52,8 @@ void UIButton::prepareLooks(qreal dpr) {
         m_hoverLook = m_pressedLook = QImage();
         return;
     }
-    m_hoverLook = tinted(m_normalLook, QColor(255, 255, 255, 56));
-    m_pressedLook = tinted(m_normalLook, QColor(0, 0, 0, 64));
+    m_hoverLook = relit(m_normalLook, 0.3, 1.6);
+    m_pressedLook = relit(m_normalLook, -0.3, 1.3);
 }
 
 void UIButton::draw(QPainter& p, qreal dpr) {
