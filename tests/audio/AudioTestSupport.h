@@ -12,7 +12,7 @@
 
 namespace OrvoAudioTest {
 
-// ORVO_TEST_MEDIA (set by CTest); empty when unset.
+// ORVO_TEST_MEDIA (set by CTest), else the build tree's generated media; empty when neither.
 std::string mediaDir();
 std::string media(const std::string& name);
 

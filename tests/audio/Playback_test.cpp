@@ -59,6 +59,8 @@ struct FormatCase {
     double slackSeconds;  // encoder padding and frame granularity beyond 1 %
 };
 
+void PrintTo(const FormatCase& c, std::ostream* os) { *os << c.file; }
+
 class FormatTest : public MediaTest, public ::testing::WithParamInterface<FormatCase> {};
 
 TEST_P(FormatTest, PlaysItsWholeLengthWithTheTone) {
