@@ -37,7 +37,8 @@ public:
     const QList<IControl*>& controls() const { return m_controls; }
     IControl* findControl(const QString& name) const;  // first of that name
 
-    // Rebuilds the cached surfaces (background stretched to the size, mask applied).
+    // Rebuilds the cached surfaces that the size, ratio, translucency, mask or background made
+    // stale (background keyed and stretched, shadow), then schedules a repaint of the window.
     void OnInit();
     // Paints the update rectangle; (-1, -1, -1, -1) or an empty rectangle paints everything.
     void Paint(QPainter& p, const QRect& update);

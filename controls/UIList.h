@@ -40,7 +40,7 @@ public:
     void setHasSongs(bool on) { m_hasSongs = on; }
 
     // Recomputing after the items or the size changed (call in this order).
-    void CreateFileBgHDC();       // background cache for the current size
+    void CreateFileBgHDC();       // drops marks past the end; pictures re-stretch on next paint
     void SetListValue();          // rows
     int GetSliderBarHeight();     // scroll thumb height
     void SetStepInt();            // pixels per wheel step
