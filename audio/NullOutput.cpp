@@ -8,7 +8,8 @@
 namespace OrvoAudio {
 
 namespace {
-constexpr std::size_t kBlockFrames = 512;
+// About 23 ms at 44.1 kHz: the clock's granularity, and few wake-ups.
+constexpr std::size_t kBlockFrames = 1024;
 // When the thread falls further behind than this, it resynchronises instead of rushing.
 constexpr auto kMaxLag = std::chrono::milliseconds(100);
 }  // namespace

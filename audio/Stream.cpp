@@ -30,6 +30,7 @@ Stream::Stream(std::unique_ptr<Decoder> decoder, std::string path, CallbackGuard
 
 Stream::~Stream() {
     m_quit.store(true, std::memory_order_release);
+    wakeDecoder();
     if (m_thread.joinable()) {
         m_thread.join();
     }
@@ -75,7 +76,22 @@ bool Stream::seek(std::int64_t frame) {
     std::lock_guard<std::mutex> lock(m_seekMutex);
     m_seekTarget.store(frame, std::memory_order_relaxed);
     m_seekSerial.fetch_add(1, std::memory_order_acq_rel);
+    wakeDecoder();
     return true;
+}
+
+void Stream::wakeDecoder() {
+    // Taking the mutex orders the change above before the decoder's next predicate check.
+    { std::lock_guard<std::mutex> lock(m_wakeMutex); }
+    m_wake.notify_all();
+}
+
+void Stream::sleepDecoder(std::uint64_t serial, std::chrono::microseconds timeout) {
+    std::unique_lock<std::mutex> lock(m_wakeMutex);
+    m_wake.wait_for(lock, timeout, [&] {
+        return m_quit.load(std::memory_order_acquire) ||
+               m_seekSerial.load(std::memory_order_acquire) != serial;
+    });
 }
 
 void Stream::setVolume(float volume) {
@@ -157,6 +173,8 @@ void Stream::decodeLoop() {
     std::uint64_t serial = 0;
     bool eof = false;
     const auto poll = std::chrono::microseconds(m_pollMicros);
+    // m_pollMicros is 10 ms scaled by the output's speed; the same scale applies to audio time.
+    const double microsPerFrame = 1e6 / m_rate * (m_pollMicros / 10000.0);
     while (!m_quit.load(std::memory_order_acquire)) {
         const std::uint64_t want = m_seekSerial.load(std::memory_order_acquire);
         if (want != serial) {
@@ -172,7 +190,7 @@ void Stream::decodeLoop() {
             continue;
         }
         if (eof) {
-            std::this_thread::sleep_for(poll);
+            sleepDecoder(serial, std::chrono::seconds(1));  // until a seek (or the end)
             continue;
         }
         if (pendingAt * 2 >= pending.size()) {
@@ -188,7 +206,12 @@ void Stream::decodeLoop() {
         const std::size_t written = m_ring.write(pending.data() + pendingAt * 2, frames);
         pendingAt += written;
         if (written < frames) {
-            std::this_thread::sleep_for(poll);
+            // Full: sleep until about half of it has been played (few wake-ups per second).
+            const std::size_t queued = m_ring.capacity() - m_ring.writable();
+            const std::size_t half = m_ring.capacity() / 2;
+            const auto untilHalf = std::chrono::microseconds(
+                static_cast<std::int64_t>(queued > half ? (queued - half) * microsPerFrame : 0.0));
+            sleepDecoder(serial, std::max(poll, untilHalf));
         }
     }
 }
@@ -230,13 +253,20 @@ std::size_t Stream::mix(float* out, std::size_t frames) {
             chain->items[i]->process(m_scratch.data(), got);
         }
         float* dst = out + done * 2;
-        for (std::size_t i = 0; i < got; ++i) {
-            const float diff = target - m_currentVolume;
-            if (diff != 0.0f) {
-                m_currentVolume += std::clamp(diff, -m_rampStep, m_rampStep);
+        if (m_currentVolume == target) {
+            const float v = target;
+            for (std::size_t i = 0; i < got * 2; ++i) {
+                dst[i] += m_scratch[i] * v;
             }
-            dst[i * 2] += m_scratch[i * 2] * m_currentVolume;
-            dst[i * 2 + 1] += m_scratch[i * 2 + 1] * m_currentVolume;
+        } else {
+            for (std::size_t i = 0; i < got; ++i) {
+                const float diff = target - m_currentVolume;
+                m_currentVolume = std::abs(diff) <= m_rampStep
+                                      ? target
+                                      : m_currentVolume + (diff > 0 ? m_rampStep : -m_rampStep);
+                dst[i * 2] += m_scratch[i * 2] * m_currentVolume;
+                dst[i * 2 + 1] += m_scratch[i * 2 + 1] * m_currentVolume;
+            }
         }
         done += got;
         if (got < want_frames) {

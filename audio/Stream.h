@@ -14,6 +14,8 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -74,6 +76,9 @@ private:
     };
 
     void decodeLoop();
+    void wakeDecoder();
+    // Sleeps until woken by a seek or the end, or until `timeout` passes.
+    void sleepDecoder(std::uint64_t serial, std::chrono::microseconds timeout);
     void publishChain();
     void publishSwitch(const SwitchInfo& info);
     bool readSwitch(SwitchInfo& info) const;
@@ -87,7 +92,9 @@ private:
 
     std::thread m_thread;
     std::atomic<bool> m_quit{false};
-    int m_pollMicros = 10000;
+    int m_pollMicros = 10000;  // shortest sleep; 10 ms at real time, less when sped up
+    std::mutex m_wakeMutex;    // only for m_wake; never taken by the callback
+    std::condition_variable m_wake;
 
     std::atomic<bool> m_playing{false};
     std::atomic<float> m_volume{1.0f};
