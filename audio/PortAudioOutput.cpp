@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "audio/FfmpegUtil.h"
@@ -10,6 +11,9 @@
 namespace OrvoAudio {
 
 namespace {
+constexpr double kLatencySeconds = 0.2;
+constexpr unsigned long kFramesPerBuffer = 2048;
+
 // ALSA prints pages of probing noise on machines without sound hardware; hide stderr while
 // PortAudio probes. Only the probing is silenced: our own messages come later.
 class QuietStderr {
@@ -75,12 +79,13 @@ bool PortAudioOutput::open(int deviceIndex) {
     params.device = device;
     params.channelCount = 2;
     params.sampleFormat = paFloat32;
-    // The high latency keeps wake-ups rare; the player never needs low latency.
-    params.suggestedLatency = info->defaultHighOutputLatency;
+    // Large buffers keep wake-ups rare (CPU): a music player never needs low latency, and
+    // seeking, stopping and volume still act within a fraction of a second.
+    params.suggestedLatency = std::max(info->defaultHighOutputLatency, kLatencySeconds);
     {
         QuietStderr quiet;
-        err = Pa_OpenStream(&m_stream, nullptr, &params, m_rate, paFramesPerBufferUnspecified,
-                            paNoFlag, &PortAudioOutput::callback, this);
+        err = Pa_OpenStream(&m_stream, nullptr, &params, m_rate, kFramesPerBuffer, paNoFlag,
+                            &PortAudioOutput::callback, this);
     }
     if (err != paNoError) {
         m_stream = nullptr;

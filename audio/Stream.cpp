@@ -22,7 +22,6 @@ Stream::Stream(std::unique_ptr<Decoder> decoder, std::string path, CallbackGuard
       m_guard(guard),
       m_rate(m_decoder->outRate()),
       m_lengthFrames(m_decoder->lengthFrames()),
-      m_ring(kRingFrames),
       m_scratch(kChunkFrames * 2, 0.0f),
       m_rampStep(static_cast<float>(1.0 / (kRampSeconds * m_rate))) {
     m_chain.store(new FxChain(), std::memory_order_release);
@@ -43,8 +42,10 @@ bool Stream::startDecoder(int pollMicros) {
     }
     m_pollMicros = std::max(pollMicros, 50);
     try {
+        m_ring = std::make_unique<RingBuffer>(kRingFrames);
         m_thread = std::thread([this] { decodeLoop(); });
-    } catch (const std::system_error&) {
+    } catch (const std::exception&) {
+        m_ring.reset();
         return false;
     }
     return true;
@@ -183,7 +184,7 @@ void Stream::decodeLoop() {
             pending.clear();
             pendingAt = 0;
             serial = want;
-            publishSwitch(SwitchInfo{serial, m_ring.writeIndex(), target});
+            publishSwitch(SwitchInfo{serial, m_ring->writeIndex(), target});
             if (eof) {
                 m_eofSerial.store(serial, std::memory_order_release);
             }
@@ -203,12 +204,12 @@ void Stream::decodeLoop() {
             }
         }
         const std::size_t frames = pending.size() / 2 - pendingAt;
-        const std::size_t written = m_ring.write(pending.data() + pendingAt * 2, frames);
+        const std::size_t written = m_ring->write(pending.data() + pendingAt * 2, frames);
         pendingAt += written;
         if (written < frames) {
             // Full: sleep until about half of it has been played (few wake-ups per second).
-            const std::size_t queued = m_ring.capacity() - m_ring.writable();
-            const std::size_t half = m_ring.capacity() / 2;
+            const std::size_t queued = m_ring->capacity() - m_ring->writable();
+            const std::size_t half = m_ring->capacity() / 2;
             const auto untilHalf = std::chrono::microseconds(
                 static_cast<std::int64_t>(queued > half ? (queued - half) * microsPerFrame : 0.0));
             sleepDecoder(serial, std::max(poll, untilHalf));
@@ -228,7 +229,7 @@ std::size_t Stream::mix(float* out, std::size_t frames) {
         if (!readSwitch(info) || info.serial != want) {
             return 0;  // the decoder has not repositioned yet
         }
-        m_ring.skipTo(info.writeIndex);
+        m_ring->skipTo(info.writeIndex);
         m_position.store(info.position, std::memory_order_release);
         serial = want;
         m_consumerSerial.store(serial, std::memory_order_release);
@@ -245,7 +246,7 @@ std::size_t Stream::mix(float* out, std::size_t frames) {
     std::size_t done = 0;
     while (done < frames) {
         const std::size_t want_frames = std::min(kChunkFrames, frames - done);
-        const std::size_t got = m_ring.read(m_scratch.data(), want_frames);
+        const std::size_t got = m_ring->read(m_scratch.data(), want_frames);
         if (got == 0) {
             break;
         }
@@ -277,7 +278,7 @@ std::size_t Stream::mix(float* out, std::size_t frames) {
                      std::memory_order_release);
     if (done < frames) {
         // Ended only when the decoder has finished this serial and all of it was played.
-        if (m_eofSerial.load(std::memory_order_acquire) == serial && m_ring.readable() == 0) {
+        if (m_eofSerial.load(std::memory_order_acquire) == serial && m_ring->readable() == 0) {
             m_endedSerial.store(serial, std::memory_order_release);
             m_underrun.store(false, std::memory_order_relaxed);
         } else {

@@ -88,7 +88,8 @@ private:
     CallbackGuard& m_guard;
     const int m_rate;
     const std::int64_t m_lengthFrames;
-    RingBuffer m_ring;
+    // Made by startDecoder(): a stream opened only to read its tags or length stays small.
+    std::unique_ptr<RingBuffer> m_ring;
 
     std::thread m_thread;
     std::atomic<bool> m_quit{false};
