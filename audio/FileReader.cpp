@@ -28,7 +28,8 @@ FileReader* FileReader::open(const std::string& path, std::uint64_t offset, std:
     if (path.empty()) {
         return nullptr;
     }
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking: opening a FIFO must not wait for a writer. Only regular files pass below.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         return nullptr;
     }

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -199,6 +201,11 @@ TEST_F(EngineTest, BrokenFilesNeverCrashOrHang) {
         EXPECT_EQ(OrvoAudio::streamCreateFile(media(name)), 0u) << name;
     }
     EXPECT_EQ(OrvoAudio::streamCreateFile(std::string()), 0u);
+    // A named pipe would block a plain open() until someone writes to it.
+    const std::string fifo = tempDir() + "/pipe.mp3";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(OrvoAudio::streamCreateFile(fifo), 0u);
+    unlink(fifo.c_str());
     // Damaged audio: plays what decodes, then reports stopped.
     for (const char* name :
          {"broken/truncated.mp3", "broken/truncated.flac", "broken/truncated.ape",
