@@ -245,8 +245,8 @@ std::size_t Stream::mix(float* out, std::size_t frames) {
     const FxChain* chain = m_chain.load(std::memory_order_seq_cst);
     std::size_t done = 0;
     while (done < frames) {
-        const std::size_t want_frames = std::min(kChunkFrames, frames - done);
-        const std::size_t got = m_ring->read(m_scratch.data(), want_frames);
+        const std::size_t chunk = std::min(kChunkFrames, frames - done);
+        const std::size_t got = m_ring->read(m_scratch.data(), chunk);
         if (got == 0) {
             break;
         }
@@ -270,7 +270,7 @@ std::size_t Stream::mix(float* out, std::size_t frames) {
             }
         }
         done += got;
-        if (got < want_frames) {
+        if (got < chunk) {
             break;
         }
     }
