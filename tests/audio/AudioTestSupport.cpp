@@ -136,10 +136,10 @@ int threadCount() {
 }
 
 PlayResult playToEnd(const std::string& file, const std::function<void(OrvoAudio::Handle)>& setup,
-                     double timeLimitSeconds) {
+                     double timeLimitSeconds, bool pcm16) {
     static int counter = 0;
     const std::string capture = tempDir() + "/capture-" + std::to_string(getpid()) + "-" +
-                                std::to_string(++counter) + ".f32.wav";
+                                std::to_string(++counter) + (pcm16 ? ".wav" : ".f32.wav");
     setenv("ORVO_AUDIO_OUTPUT", "null", 1);
     setenv("ORVO_AUDIO_SPEED", "40", 1);
     setenv("ORVO_AUDIO_CAPTURE", capture.c_str(), 1);

@@ -41,9 +41,10 @@ struct PlayResult {
 
 // Initialises the null output (fast clock) capturing to a temporary file, opens `file`, lets
 // `setup` prepare the stream (effects, volume, seek), plays it to the end and frees the engine.
+// The capture is 32-bit float unless pcm16 is set.
 PlayResult playToEnd(const std::string& file,
                      const std::function<void(OrvoAudio::Handle)>& setup = {},
-                     double timeLimitSeconds = 30.0);
+                     double timeLimitSeconds = 30.0, bool pcm16 = false);
 
 // Temporary folder for one test process.
 std::string tempDir();

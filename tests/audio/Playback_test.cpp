@@ -107,6 +107,30 @@ TEST_F(MediaTest, EachChannelKeepsItsOwnTone) {
     EXPECT_LT(toneAmplitude(wav, 1, 1000.0, kRate, kRate), 0.001);
 }
 
+TEST_F(MediaTest, SixteenBitCaptureHoldsTheSameAudio) {
+    // +15 dB at 1 kHz drives the 0.5 tone past full scale: the 16-bit file clamps, not wraps.
+    const PlayResult r = playToEnd(
+        media("tone1k.flac"),
+        [](Handle h) {
+            OrvoAudio::fxSetParameters(OrvoAudio::channelSetFxParamEq(h), {1000.0f, 12.0f, 15.0f});
+        },
+        30.0, true);
+    ASSERT_TRUE(r.capture.has_value());
+    const Wav& wav = *r.capture;
+    EXPECT_EQ(wav.frames(), 3u * kRate);
+    float lo = 0.0f;
+    float hi = 0.0f;
+    for (float v : wav.samples) {
+        lo = std::min(lo, v);
+        hi = std::max(hi, v);
+    }
+    EXPECT_NEAR(hi, 1.0f, 1e-4);
+    EXPECT_NEAR(lo, -1.0f, 1e-4);
+    const PlayResult plain = playToEnd(media("tone1k.flac"), {}, 30.0, true);
+    ASSERT_TRUE(plain.capture.has_value());
+    EXPECT_NEAR(toneAmplitude(*plain.capture, 0, 1000.0, kRate / 2, kRate), 0.5, 0.001);
+}
+
 TEST_F(MediaTest, VolumeHalfHalvesTheAmplitude) {
     const PlayResult full = playToEnd(media("tone1k.flac"));
     const PlayResult half =
