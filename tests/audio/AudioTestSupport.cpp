@@ -117,7 +117,15 @@ std::string tempDir() {
         std::vector<char> buf(templ.begin(), templ.end());
         buf.push_back('\0');
         const char* made = mkdtemp(buf.data());
-        return std::string(made != nullptr ? made : base.c_str());
+        if (made == nullptr) {
+            return base;
+        }
+        // Tests remove their own files; the folder goes when the process ends. The handler keeps
+        // its own copy of the name: it runs after this static string has been destroyed.
+        static char madeCopy[4096];
+        std::snprintf(madeCopy, sizeof madeCopy, "%s", made);
+        std::atexit([] { rmdir(madeCopy); });
+        return std::string(made);
     }();
     return dir;
 }

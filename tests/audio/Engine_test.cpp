@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -191,6 +192,7 @@ TEST_F(EngineTest, WidePathAndByteWindow) {
     ASSERT_TRUE(waitFor([&] { return OrvoAudio::channelIsActive(inner) == Activity::Stopped; }));
     EXPECT_EQ(OrvoAudio::channelGetPosition(inner), 3LL * kRate * 8);
     EXPECT_EQ(OrvoAudio::streamCreateFile(packed, 1u << 30, 0), 0u);  // window past the end
+    std::remove(packed.c_str());
 }
 
 TEST_F(EngineTest, BrokenFilesNeverCrashOrHang) {
