@@ -16,7 +16,11 @@ function(orvo_add_test name)
   target_compile_definitions(${name} PRIVATE
     ORVO_SOURCE_DIR="${CMAKE_SOURCE_DIR}" ORVO_BUILD_DIR="${CMAKE_BINARY_DIR}"
     ORVO_OUT_DIR="${ORVO_OUT}")
+  # The environment goes in front of the executable as an "env" prefix: gtest_discover_tests
+  # splits list-valued test properties (only the first ENVIRONMENT entry would survive), and the
+  # prefix also covers the discovery run, which has to start headless too.
   set(env QT_QPA_PLATFORM=offscreen ORVO_AUDIO_OUTPUT=null ${T_ENV})
+  set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "/usr/bin/env;${env}")
   set(fixtures)
   if(T_FIXTURES)
     set(fixtures FIXTURES_REQUIRED "${T_FIXTURES}")
@@ -24,7 +28,7 @@ function(orvo_add_test name)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS "${T_LABELS}" ENVIRONMENT "${env}" TIMEOUT 300 ${fixtures})
+    PROPERTIES LABELS "${T_LABELS}" TIMEOUT 300 ${fixtures})
   if("lib" IN_LIST T_LABELS)
     add_dependencies(orvo_lib_tests ${name})
   endif()
