@@ -1,4 +1,4 @@
-// Measurements of the audio library (see RESULTS.md for how they are run):
+// Measurements of the audio library (see bench/RESULTS.md for how they are run):
 //   orvo_audio_bench decode FILE            decode FILE to the end (float stereo, 44.1 kHz)
 //   orvo_audio_bench play FILE SECONDS      play FILE with ten equaliser bands for SECONDS of
 //                                           wall time (restarting at its end); prints the

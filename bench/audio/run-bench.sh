@@ -2,7 +2,7 @@
 # Runs the audio library benchmarks and prints their results as markdown.
 #   bench/audio/run-bench.sh BUILD_DIR [WORK_DIR]
 # Needs the targets orvo_audio_bench and orvo_play_file built in BUILD_DIR. The PortAudio
-# playback row needs a sound server (see RESULTS.md); without one it shows the null fallback.
+# playback row needs a sound server (see ../RESULTS.md); without one it shows the null fallback.
 set -euo pipefail
 BUILD=$(cd "$1" && pwd)
 WORK=${2:-/tmp/orvo-audio-bench}
