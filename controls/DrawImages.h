@@ -29,8 +29,9 @@ public:
 
     // Size of the thumbnail "<stamp>_s.bmp" that the background list shows.
     static constexpr QSize kThumbnailSize{32, 32};
-    // Radius of the rounded corners painted in the mask colour.
-    static constexpr int kCornerRadius = 5;
+    // Radius of the window's rounded corners at window size, in the mask colour. The delivered
+    // skins, drawn at twice the window size, use twice this; the translucent shadow follows it.
+    static constexpr int kCornerRadius = 8;
 
     // The mask colour for a picture: magenta (0xFF00FF) unless the picture uses it, else the first
     // colour of a fixed search that does not occur in it. As 0xBBGGRR.

@@ -1,7 +1,6 @@
 #include "SkinImage.h"
 
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QImageReader>
 #include <cmath>
 
@@ -22,8 +21,8 @@ QImage loadPicture(const QString& path) {
 SkinImage::SkinImage(const QString& path) : m_path(path) {
     // Table paths may still carry the other platform's separator.
     m_path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    // The @2x sibling waits until a ratio above 1 asks for it: most screens never do.
     m_base = loadPicture(m_path);
-    if (!m_base.isNull() && qGuiApp && qGuiApp->devicePixelRatio() > 1.0) forRatio(2.0);
 }
 
 const QImage& SkinImage::forRatio(qreal dpr) const {

@@ -1,6 +1,7 @@
 #pragma once
 // One picture of a control, loaded from a PNG path, with its "@2x" sibling used on screens with a
-// device pixel ratio above 1. A missing or broken file yields a null image that draws nothing.
+// device pixel ratio above 1 (loaded only then). A missing or broken file yields a null image that
+// draws nothing.
 
 #include <QImage>
 #include <QString>
@@ -23,7 +24,7 @@ public:
 private:
     QString m_path;
     QImage m_base;
-    // Loaded at construction on a high-density screen, else on first use on one.
+    // Loaded on the first request for a ratio above 1.
     mutable QImage m_double;
     mutable bool m_doubleTried = false;
     mutable QImage m_cache;

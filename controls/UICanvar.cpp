@@ -1,5 +1,6 @@
 #include "UICanvar.h"
 
+#include "DrawImages.h"
 #include "IControl.h"
 #include "SkinImage.h"
 #include "UISlider.h"
@@ -9,6 +10,8 @@
 #include <QPainterPath>
 #include <QToolTip>
 #include <algorithm>
+#include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -69,73 +72,203 @@ QRect UICanvar::contentRect() const {
 
 qreal UICanvar::ratio() const { return m_window ? m_window->devicePixelRatioF() : 1.0; }
 
-void UICanvar::rebuildKeyed() {
-    m_keyedDirty = false;
-    if (m_background.isNull()) {
-        m_keyed = QImage();
+namespace {
+
+// The source pixels under one target pixel along one axis with their shares: the covered area
+// when shrinking, as QImage::scaled averages, and the two nearest pixels when growing.
+void axisWeights(int t, double scale, int n, std::vector<std::pair<int, double>>& out) {
+    out.clear();
+    if (scale >= 1.0) {
+        const double a = t * scale, b = std::min(double(n), a + scale);
+        for (int i = int(a); i < b; ++i) {
+            const double w = std::min(b, i + 1.0) - std::max(a, double(i));
+            if (w > 0) out.emplace_back(i, w);
+        }
         return;
     }
-    // An opaque picture is already premultiplied as it stands, so the keyed pixels can be cleared
-    // in place; one with alpha is keyed first and premultiplied afterwards.
-    const bool opaque = !m_background.hasAlphaChannel();
-    QImage img = m_background.convertToFormat(opaque ? QImage::Format_ARGB32_Premultiplied
-                                                     : QImage::Format_ARGB32);
-    if (m_maskColor != 0) {
-        // The skin list stores the colour as 0xBBGGRR; 0 means the skin has no key colour.
-        const quint32 c = quint32(m_maskColor);
-        const QRgb key =
-            qRgb(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)) & 0xFFFFFF;
-        for (int y = 0; y < img.height(); ++y) {
-            QRgb* line = reinterpret_cast<QRgb*>(img.scanLine(y));
-            for (int x = 0; x < img.width(); ++x) {
-                if ((line[x] & 0xFFFFFFu) == key) line[x] = 0;
-            }
+    const double c = (t + 0.5) * scale - 0.5;
+    const int i = int(std::floor(c));
+    const double f = c - i;
+    out.emplace_back(std::clamp(i, 0, n - 1), 1.0 - f);
+    out.emplace_back(std::clamp(i + 1, 0, n - 1), f);
+}
+
+// The skin list stores the colour as 0xBBGGRR.
+QRgb opaqueKey(qint32 bgr) {
+    const quint32 c = quint32(bgr);
+    return qRgb(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
+}
+
+// key is opaque; a premultiplied picture's pixel matches by its colour before premultiplying.
+inline bool isMaskPixel(QRgb px, QRgb key, bool premultiplied) {
+    if (px == key) return true;
+    const int a = qAlpha(px);
+    return premultiplied && a != 0 && a != 255 && (qUnpremultiply(px) | 0xFF000000u) == key;
+}
+
+}  // namespace
+
+void UICanvar::findKeyedPixels() {
+    m_keyedDirty = false;
+    m_keyRuns.clear();
+    m_source = m_background.isNull() ? QImage()
+               : m_background.hasAlphaChannel()
+                   ? m_background.convertToFormat(QImage::Format_ARGB32_Premultiplied)
+                   : m_background.convertToFormat(QImage::Format_RGB32);
+    if (m_source.isNull() || m_maskColor == 0) return;  // 0: the skin has no key colour
+    const QRgb key = opaqueKey(m_maskColor);
+    const bool alpha = m_source.hasAlphaChannel();
+    // Only the positions are noted here; the keying itself happens after scaling, on the few
+    // pixels near them (see fitBackground).
+    const int w = m_source.width(), h = m_source.height();
+    for (int y = 0; y < h; ++y) {
+        const QRgb* line = reinterpret_cast<const QRgb*>(m_source.constScanLine(y));
+        for (int x = 0; x < w; ++x) {
+            if (!isMaskPixel(line[x], key, alpha)) continue;
+            const int x0 = x;
+            while (x < w && isMaskPixel(line[x], key, alpha)) ++x;
+            m_keyRuns.push_back({y, x0, x});
         }
     }
-    // Keyed before stretching, so the smoothing softens the corners instead of smearing the key
-    // colour into a coloured fringe.
-    m_keyed = opaque ? img : img.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+QImage UICanvar::fitBackground(QSize device) const {
+    const QSize srcSize = m_source.size();
+    QImage out = device == srcSize
+                     ? m_source.copy()
+                     : m_source.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    // RGB32 pixels carry an opaque alpha, so they already read as premultiplied.
+    out.reinterpretAsFormat(QImage::Format_ARGB32_Premultiplied);
+    if (m_keyRuns.empty() || out.isNull()) return out;
+
+    // Keyed after scaling: a scaled key pixel would smear magenta into its neighbours, so every
+    // target pixel near one is computed again from the source with the key pixels counted as
+    // transparent. Scaling the whole picture without its key costs a full-size pass per size.
+    const double sx = double(srcSize.width()) / device.width();
+    const double sy = double(srcSize.height()) / device.height();
+    const int tw = device.width(), th = device.height();
+    // One mark per target pixel (bounded by the target, however many runs a picture has), and one
+    // per row so the rows without a mark are skipped.
+    std::vector<quint8> marked(size_t(tw) * th, 0), rowMarked(th, 0);
+    for (const KeyRun& r : m_keyRuns) {
+        const int tx0 = std::max(0, int(std::floor((r.x0 - 1) / sx)) - 1);
+        const int tx1 = std::min(tw - 1, int(std::floor((r.x1 + 1) / sx)) + 1);
+        const int ty0 = std::max(0, int(std::floor((r.y - 1) / sy)) - 1);
+        const int ty1 = std::min(th - 1, int(std::floor((r.y + 2) / sy)) + 1);
+        for (int ty = ty0; ty <= ty1; ++ty) {
+            rowMarked[ty] = 1;
+            std::fill_n(marked.begin() + size_t(ty) * tw + tx0, tx1 - tx0 + 1, quint8(1));
+        }
+    }
+
+    const QRgb key = opaqueKey(m_maskColor);
+    const bool alpha = m_source.hasAlphaChannel();
+    std::vector<std::pair<int, double>> wx, wy;
+    for (int ty = 0; ty < th; ++ty) {
+        if (!rowMarked[ty]) continue;
+        axisWeights(ty, sy, srcSize.height(), wy);
+        QRgb* target = reinterpret_cast<QRgb*>(out.scanLine(ty));
+        for (int tx = 0; tx < tw; ++tx) {
+            if (!marked[size_t(ty) * tw + tx]) continue;
+            axisWeights(tx, sx, srcSize.width(), wx);
+            double sum[4] = {0, 0, 0, 0}, total = 0;
+            for (const auto& [iy, fy] : wy) {
+                const QRgb* line = reinterpret_cast<const QRgb*>(m_source.constScanLine(iy));
+                for (const auto& [ix, fx] : wx) {
+                    const double w = fx * fy;
+                    total += w;
+                    const QRgb px = line[ix];
+                    if (isMaskPixel(px, key, alpha)) continue;
+                    sum[0] += w * qAlpha(px);
+                    sum[1] += w * qRed(px);
+                    sum[2] += w * qGreen(px);
+                    sum[3] += w * qBlue(px);
+                }
+            }
+            auto level = [total](double v) {
+                return total > 0 ? std::clamp(int(std::lround(v / total)), 0, 255) : 0;
+            };
+            const int a = level(sum[0]);
+            target[tx] = qRgba(std::min(a, level(sum[1])), std::min(a, level(sum[2])),
+                               std::min(a, level(sum[3])), a);
+        }
+    }
+    return out;
+}
+
+void UICanvar::paintShadow(QImage& img, const QRect& content, qreal dpr) const {
+    // A soft shadow of stacked faint layers, darkest next to the content. Layer i's edge lies i
+    // pixels out from the content's outline, whose corners have the picture's corner radius, so
+    // the keyed corner pixels show the same shadow as the straight edges. Worked out per pixel,
+    // beneath what is there, in the margin and the corner squares only.
+    const double r = DrawImages::kCornerRadius;
+    const double left = content.left(), top = content.top();
+    const double right = content.right() + 1.0, bottom = content.bottom() + 1.0;
+    const int bandTop = int(std::ceil((top + r) * dpr));
+    const int bandBottom = int(std::floor((bottom - r) * dpr));
+    const int sideLeft = int(std::ceil((left + r) * dpr));
+    const int sideRight = int(std::floor((right - r) * dpr));
+    for (int y = 0; y < img.height(); ++y) {
+        const bool band = y < bandTop || y >= bandBottom;
+        QRgb* line = reinterpret_cast<QRgb*>(img.scanLine(y));
+        const double py = (y + 0.5) / dpr;
+        const double qy = std::max({top + r - py, py - (bottom - r), 0.0});
+        for (int x = 0; x < img.width(); ++x) {
+            if (!band && x == sideLeft) x = std::max(x, sideRight);  // opaque content between
+            if (x >= img.width()) break;
+            const int da = qAlpha(line[x]);
+            if (da == 255) continue;
+            const double px = (x + 0.5) / dpr;
+            const double qx = std::max({left + r - px, px - (right - r), 0.0});
+            const double d = std::hypot(qx, qy) - r;  // distance outside the rounded outline
+            double clear = 1.0;
+            for (int i = 1; i <= kInset; ++i) {
+                const double cover = std::clamp((i - d) * dpr + 0.5, 0.0, 1.0);
+                clear *= 1.0 - cover * (14 + (kInset - i) * 6) / 255.0;
+            }
+            const int sa = int(std::lround((1.0 - clear) * 255));
+            if (sa == 0) continue;
+            // Black under a premultiplied pixel: only its opacity grows.
+            line[x] = (line[x] & 0xFFFFFFu) | (quint32(da + sa * (255 - da) / 255) << 24);
+        }
+    }
 }
 
 void UICanvar::compose(qreal dpr) {
-    if (m_keyedDirty) rebuildKeyed();
+    if (m_keyedDirty) findKeyedPixels();
     m_composedSize = m_size;
     m_composedDpr = dpr;
     m_composedTranslucent = m_translucent;
-    if (m_size.isEmpty()) {
+    const QRect content = contentRect();
+    if (m_size.isEmpty() || content.isEmpty()) {
         m_composed = QImage();
         return;
+    }
+    QImage fitted;
+    if (!m_source.isNull()) {
+        fitted = fitBackground(SkinImage::deviceSize(content.size(), dpr));
+        fitted.setDevicePixelRatio(dpr);
+        if (!m_translucent) {
+            m_composed = fitted;  // the content is the whole window
+            return;
+        }
     }
     m_composed = QImage(SkinImage::deviceSize(m_size, dpr), QImage::Format_ARGB32_Premultiplied);
     m_composed.setDevicePixelRatio(dpr);
     m_composed.fill(Qt::transparent);
-    const QRect content = contentRect();
-    if (content.isEmpty()) return;
-    QPainter p(&m_composed);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setRenderHint(QPainter::SmoothPixmapTransform);
-    if (m_translucent) {
-        // A soft shadow: stacked faint rounded rectangles, darkest next to the content.
-        p.setPen(Qt::NoPen);
-        for (int i = kInset; i >= 1; --i) {
-            p.setBrush(QColor(0, 0, 0, 14 + (kInset - i) * 6));
-            p.drawRoundedRect(QRectF(content).adjusted(-i, -i, i, i), 4 + i, 4 + i);
-        }
-        // The picture's own rounded corners must not show the shadow through them.
-        p.setCompositionMode(QPainter::CompositionMode_Clear);
-        p.setBrush(Qt::black);
-        p.drawRoundedRect(QRectF(content), 4, 4);
-        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    }
-    if (m_keyed.isNull()) {
+    if (fitted.isNull()) {
+        QPainter p(&m_composed);
         p.fillRect(content, kEmptyFill);
     } else {
-        // QImage::scaled averages when shrinking; a stretched drawImage would only sample.
-        QImage fitted = m_keyed.scaled(SkinImage::deviceSize(content.size(), dpr),
-                                       Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        fitted.setDevicePixelRatio(dpr);
-        p.drawImage(content.topLeft(), fitted);
+        // A plain copy of rows: the painter would take its slow path for a scaled device.
+        const int x0 = int(std::lround(content.left() * dpr));
+        const int y0 = int(std::lround(content.top() * dpr));
+        const int w = std::min(fitted.width(), m_composed.width() - x0);
+        for (int y = 0; y < fitted.height() && y0 + y < m_composed.height(); ++y)
+            std::memcpy(reinterpret_cast<QRgb*>(m_composed.scanLine(y0 + y)) + x0,
+                        fitted.constScanLine(y), size_t(w) * sizeof(QRgb));
     }
+    if (m_translucent) paintShadow(m_composed, content, dpr);
 }
 
 void UICanvar::OnInit() {

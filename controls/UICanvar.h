@@ -10,6 +10,7 @@
 #include <QPoint>
 #include <QRect>
 #include <QWidget>
+#include <vector>
 
 class IControl;
 class QPainter;
@@ -66,8 +67,14 @@ public:
     IControl* controlAt(QPoint pt) const;
 
 private:
+    // A run of mask-coloured pixels in one row of the background, x0 inclusive, x1 exclusive.
+    struct KeyRun {
+        int y, x0, x1;
+    };
     qreal ratio() const;
-    void rebuildKeyed();
+    void findKeyedPixels();
+    QImage fitBackground(QSize device) const;
+    void paintShadow(QImage& img, const QRect& content, qreal dpr) const;
     void compose(qreal dpr);
     void paintLayers(QPainter& p, const QRect& area, qreal dpr);
     void repaint(IControl* control);
@@ -83,7 +90,8 @@ private:
     bool m_fullRepaint = true;
     IControl* m_hover = nullptr;
     IControl* m_captured = nullptr;
-    QImage m_keyed;  // background with the mask colour made transparent
+    QImage m_source;                // background as RGB32, or premultiplied when it has alpha
+    std::vector<KeyRun> m_keyRuns;  // where m_source has the mask colour
     bool m_keyedDirty = true;
     QSize m_composedSize;
     qreal m_composedDpr = 0;

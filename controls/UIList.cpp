@@ -11,7 +11,9 @@ namespace {
 
 constexpr int kDefaultBarWidth = 9;
 constexpr int kMinThumb = 16;
-constexpr int kTextPadding = 8;
+// Titles keep clear of the list's left edge and of the scroll bar on the right.
+constexpr int kTextLeft = 10;
+constexpr int kTextRight = 10;
 constexpr int kWheelRows = 3;
 
 QColor withAlpha(QRgb rgb, int alpha) {
@@ -169,7 +171,7 @@ void UIList::draw(QPainter& p, qreal dpr) {
             p.fillRect(row, withAlpha(m_style.hoverColor, 56));
         }
         p.setPen(text);
-        const QRect textRect = row.adjusted(kTextPadding, 0, -kTextPadding, 0);
+        const QRect textRect = row.adjusted(kTextLeft, 0, -kTextRight, 0);
         p.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                    fm.elidedText(m_items[i].title, Qt::ElideRight, textRect.width()));
         if (!sep.isNull()) p.drawImage(QRect(row.x(), row.bottom() + 1 - sepH, rowW, sepH), sep);
