@@ -13,73 +13,68 @@
 
 namespace {
 
-const QString kRes = QStringLiteral(ORVO_OUT_DIR "/res/");
-
-QMap<IControl*, QRect> rectsOf(const SkinControls& c) {
-    QMap<IControl*, QRect> out;
-    for (IControl* control : c.all()) out.insert(control, control->rect());
-    return out;
-}
-
-TEST(ControlLayout, NumbersAt316By400) {
+// The real controls of a window of this size at their start places, and the layout over them.
+struct Laid {
+    Laid(int w, int h) : c(w, h, QStringLiteral(ORVO_OUT_DIR "/res/"), rects), layout(c, rects) {}
+    QMap<IControl*, QRect> rectsNow() const {
+        QMap<IControl*, QRect> out;
+        for (IControl* control : c.all()) out.insert(control, control->rect());
+        return out;
+    }
     ControlClass rects;
-    SkinControls c(316, 400, kRes, rects);
-    ControlLayout layout(c, rects);
-    layout.LayoutControls(316, 400, 0, QString());
+    SkinControls c;
+    ControlLayout layout;
+};
 
+TEST(ControlLayout, NumbersAt316By400AndAtTheMinimum) {
+    Laid l(316, 400);
+    l.layout.LayoutControls(316, 400, 0, QString());
+    SkinControls& c = l.c;
     EXPECT_EQ(c.playButton->x(), 139);
     EXPECT_EQ(c.listxhButton->x(), 113);
     EXPECT_EQ(c.setButton->x(), 178);
     EXPECT_EQ(c.addButton->x(), 48);
     EXPECT_EQ(c.optionsButton->x(), 244);
-    for (IControl* b :
-         {static_cast<IControl*>(c.addButton), static_cast<IControl*>(c.optionsButton),
-          static_cast<IControl*>(c.listxhButton), static_cast<IControl*>(c.setButton)}) {
+    for (IControl* b : std::initializer_list<IControl*>{c.addButton, c.optionsButton,
+                                                        c.listxhButton, c.setButton}) {
         EXPECT_EQ(b->y(), 373) << b->name().toStdString();
         EXPECT_EQ(b->rect(), QRect(b->x(), 373, 23, 23)) << b->name().toStdString();
     }
     EXPECT_EQ(c.musicList->rect(), QRect(0, 223, 316, 146));
     EXPECT_EQ(c.totalTimeLable->x(), 64 + 194 + 5);
+
+    Laid m(303, 526);
+    m.layout.LayoutControls(303, 526, 0, QString());
+    EXPECT_EQ(m.c.listxhButton->x(), 109);
+    EXPECT_EQ(m.c.setButton->x(), 170);
+    EXPECT_EQ(m.c.musicList->height(), 272);
+    // Nothing of the bottom bar overlaps its neighbour at the smallest size.
+    EXPECT_LE(m.c.addButton->rect().right(), m.c.listxhButton->x());
+    EXPECT_LE(m.c.listxhButton->rect().right(), m.c.setButton->x());
+    EXPECT_LE(m.c.setButton->rect().right(), m.c.optionsButton->x());
 }
 
 TEST(ControlLayout, OpaqueLayoutAgreesWithTheStartPositions) {
-    // The start table and the layout pass must put every control at the same place, else the
-    // first resize would make the window jump.
+    // Else the first resize would make the window jump.
     for (QSize size : {QSize(316, 560), QSize(303, 526), QSize(1001, 777)}) {
-        ControlClass rects;
-        SkinControls c(size.width(), size.height(), kRes, rects);
-        const auto before = rectsOf(c);
-        ControlLayout(c, rects).LayoutControls(size.width(), size.height(), 0, QString());
-        for (IControl* control : c.all()) {
+        Laid l(size.width(), size.height());
+        const auto before = l.rectsNow();
+        l.layout.LayoutControls(size.width(), size.height(), 0, QString());
+        for (IControl* control : l.c.all()) {
             // The name label starts empty at the left and is centred on its title later.
-            if (control == c.musicNameLable) continue;
+            if (control == l.c.musicNameLable) continue;
             EXPECT_EQ(control->rect(), before.value(control))
                 << control->name().toStdString() << " at " << size.width() << "x" << size.height();
         }
     }
 }
 
-TEST(ControlLayout, MinimumSizeBottomBar) {
-    ControlClass rects;
-    SkinControls c(303, 526, kRes, rects);
-    ControlLayout(c, rects).LayoutControls(303, 526, 0, QString());
-    EXPECT_EQ(c.listxhButton->x(), 109);
-    EXPECT_EQ(c.setButton->x(), 170);
-    EXPECT_EQ(c.musicList->height(), 272);
-    // Nothing of the bottom bar overlaps its neighbour at the smallest size.
-    EXPECT_LE(c.addButton->rect().right(), c.listxhButton->x());
-    EXPECT_LE(c.listxhButton->rect().right(), c.setButton->x());
-    EXPECT_LE(c.setButton->rect().right(), c.optionsButton->x());
-}
-
 TEST(ControlLayout, TranslucentInsetKeepsContentInsideTheMargin) {
-    ControlClass rects;
-    SkinControls c(303, 526, kRes, rects);
-    ControlLayout layout(c, rects);
-    layout.ShiftVertical(5);
-    layout.LayoutControls(313, 536, 10, QString());
-    EXPECT_EQ(c.closeButton->x(), 313 - 33 - 5);
-    EXPECT_EQ(c.closeButton->y(), 5);
+    Laid l(303, 526);
+    l.layout.ShiftVertical(5);
+    l.layout.LayoutControls(313, 536, 10, QString());
+    SkinControls& c = l.c;
+    EXPECT_EQ(QPoint(c.closeButton->x(), c.closeButton->y()), QPoint(313 - 33 - 5, 5));
     EXPECT_EQ(c.musicList->rect(), QRect(5, 228, 303, 272));
     EXPECT_EQ(c.addButton->y(), 536 - 5 - 27);
     EXPECT_EQ(c.playButton->rect(), QRect(151 - 19, 185, 38, 38));
@@ -88,40 +83,32 @@ TEST(ControlLayout, TranslucentInsetKeepsContentInsideTheMargin) {
 }
 
 TEST(ControlLayout, ShiftDownAndUpRestoresEveryControl) {
-    ControlClass rects;
-    SkinControls c(400, 600, kRes, rects);
-    ControlLayout layout(c, rects);
-    const auto before = rectsOf(c);
-    layout.ShiftVertical(5);
-    EXPECT_EQ(c.playButton->y(), 185);
-    EXPECT_EQ(c.skinButton->rect().y(), 204);
+    Laid l(400, 600);
+    const auto before = l.rectsNow();
+    l.layout.ShiftVertical(5);
+    EXPECT_EQ(l.c.playButton->y(), 185);
+    EXPECT_EQ(l.c.skinButton->rect().y(), 204);
     // The bottom bar is placed from the bottom edge, so it does not shift.
-    EXPECT_EQ(c.addButton->rect(), before.value(c.addButton));
-    layout.ShiftVertical(-5);
-    for (IControl* control : c.all()) {
-        EXPECT_EQ(control->rect(), before.value(control)) << control->name().toStdString();
-    }
+    EXPECT_EQ(l.c.addButton->rect(), before.value(l.c.addButton));
+    l.layout.ShiftVertical(-5);
+    EXPECT_EQ(l.rectsNow(), before);
 }
 
 TEST(ControlLayout, NameLableIsCentredAndCappedToTheWindow) {
     EXPECT_EQ(ControlLayout::MeasureTextWidth(QString()), 0);
     const int shortWidth = ControlLayout::MeasureTextWidth(QStringLiteral("歌"));
-    const int longWidth = ControlLayout::MeasureTextWidth(QStringLiteral("歌歌歌歌"));
     EXPECT_GT(shortWidth, 0);
-    EXPECT_GT(longWidth, 3 * shortWidth);
+    EXPECT_GT(ControlLayout::MeasureTextWidth(QStringLiteral("歌歌歌歌")), 3 * shortWidth);
 
-    ControlClass rects;
-    SkinControls c(400, 600, kRes, rects);
-    ControlLayout layout(c, rects);
-    layout.LayoutNameLable(400, 0, QStringLiteral("歌"));
-    EXPECT_EQ(c.musicNameLable->width(), shortWidth);
-    EXPECT_EQ(c.musicNameLable->x(), 200 - shortWidth / 2);
-    EXPECT_EQ(c.musicNameLable->rect().height(), 15);
-
-    const QString longTitle(200, QChar(0x6B4C));
-    layout.LayoutNameLable(400, 10, longTitle);
-    EXPECT_EQ(c.musicNameLable->width(), 400 - 20 - 10);
-    EXPECT_EQ(c.musicNameLable->rect().width(), 400 - 20 - 10);
+    Laid l(400, 600);
+    UILable* name = l.c.musicNameLable;
+    l.layout.LayoutNameLable(400, 0, QStringLiteral("歌"));
+    EXPECT_EQ(name->width(), shortWidth);
+    EXPECT_EQ(name->x(), 200 - shortWidth / 2);
+    EXPECT_EQ(name->rect().height(), 15);
+    l.layout.LayoutNameLable(400, 10, QString(200, QChar(0x6B4C)));
+    EXPECT_EQ(name->width(), 400 - 20 - 10);
+    EXPECT_EQ(name->rect().width(), 400 - 20 - 10);
 }
 
 }  // namespace

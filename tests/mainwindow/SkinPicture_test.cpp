@@ -29,11 +29,13 @@ bool samePixels(const QImage& a, const QImage& b) {
            a.convertToFormat(QImage::Format_RGB32) == b.convertToFormat(QImage::Format_RGB32);
 }
 
-void put32(QByteArray& bytes, int offset, qint32 value) {
+// The bytes with one little-endian header field replaced.
+QByteArray patched(QByteArray bytes, int offset, qint32 value) {
     qToLittleEndian(value, bytes.data() + offset);
+    return bytes;
 }
 
-TEST(SkinPicture, PlainBmpMatchesQtsReaderForEveryRowPadding) {
+TEST(SkinPicture, PlainBmpMatchesQtsReaderForEveryRowPaddingAndTopDownRows) {
     for (int w : {1, 2, 3, 4, 5, 33}) {
         const QImage img = noise(w, 7);
         const QByteArray bytes = asBmp(img);
@@ -42,9 +44,6 @@ TEST(SkinPicture, PlainBmpMatchesQtsReaderForEveryRowPadding) {
         EXPECT_TRUE(samePixels(fast, QImage::fromData(bytes, "BMP"))) << w;
         EXPECT_TRUE(samePixels(fast, img)) << w;
     }
-}
-
-TEST(SkinPicture, TopDownRowsAreReadInOrder) {
     const QImage img = noise(6, 5);
     QByteArray bytes = asBmp(img);
     // Store the rows top first and say so with a negative height.
@@ -52,22 +51,17 @@ TEST(SkinPicture, TopDownRowsAreReadInOrder) {
     const int stride = (6 * 3 + 3) & ~3;
     QByteArray flipped = bytes.left(offset);
     for (int row = 4; row >= 0; --row) flipped += bytes.mid(offset + row * stride, stride);
-    put32(flipped, 22, -5);
-    EXPECT_TRUE(samePixels(SkinPicture::DecodePlainBmp(flipped), img));
+    EXPECT_TRUE(samePixels(SkinPicture::DecodePlainBmp(patched(flipped, 22, -5)), img));
 }
 
 TEST(SkinPicture, LyingHeadersAreNotTrusted) {
     const QByteArray good = asBmp(noise(9, 9));
-    QByteArray truncated = good.left(good.size() - 10);
-    QByteArray huge = good;
-    put32(huge, 18, 1 << 30);
-    QByteArray farData = good;
-    put32(farData, 10, 0x7FFFFFF0);
-    QByteArray rle = good;
-    put32(rle, 30, 1);
-    for (const QByteArray& bad : {truncated, huge, farData, rle, good.left(20), QByteArray()}) {
+    const QByteArray truncated = good.left(good.size() - 10);
+    // Huge size, data far beyond the end, RLE compression, cut short.
+    for (const QByteArray& bad :
+         {truncated, patched(good, 18, 1 << 30), patched(good, 10, 0x7FFFFFF0),
+          patched(good, 30, 1), good.left(20), QByteArray()})
         EXPECT_TRUE(SkinPicture::DecodePlainBmp(bad).isNull());
-    }
 
     // Through a file, anything else still goes to Qt's readers.
     QTemporaryDir dir;

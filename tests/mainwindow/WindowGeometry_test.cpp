@@ -10,39 +10,26 @@ HitCode hit(int dx, int dy, bool onControl = false) {
     return WindowGeometry::HitTest(kWindow, kWindow.topLeft() + QPoint(dx, dy), onControl);
 }
 
-TEST(WindowGeometryHitTest, EdgeStripsWinOverCorners) {
-    EXPECT_EQ(hit(2, 2), HitCode::Left);
-    EXPECT_EQ(hit(3, 300), HitCode::Left);
-    EXPECT_EQ(hit(313, 2), HitCode::Right);
-    EXPECT_EQ(hit(200, 3), HitCode::Top);
-    EXPECT_EQ(hit(200, 557), HitCode::Bottom);
-    EXPECT_EQ(hit(312, 556), HitCode::BottomRight);
-}
-
-TEST(WindowGeometryHitTest, CornerSquaresReachTenPixels) {
-    EXPECT_EQ(hit(6, 6), HitCode::TopLeft);
-    EXPECT_EQ(hit(10, 10), HitCode::TopLeft);
-    EXPECT_EQ(hit(11, 10), HitCode::Caption);
-    EXPECT_EQ(hit(306, 6), HitCode::TopRight);
-    EXPECT_EQ(hit(6, 550), HitCode::BottomLeft);
-    EXPECT_EQ(hit(306, 550), HitCode::BottomRight);
-    // Corners and edges stay frame even on a control.
-    EXPECT_EQ(hit(6, 6, true), HitCode::TopLeft);
-    EXPECT_EQ(hit(1, 100, true), HitCode::Left);
-}
-
-TEST(WindowGeometryHitTest, BodyDragsControlsTakeTheClick) {
-    EXPECT_EQ(hit(150, 100), HitCode::Caption);
-    EXPECT_EQ(hit(150, 100, true), HitCode::Client);
+TEST(WindowGeometryHitTest, EdgesWinOverCornersCornersReachTenPixelsControlsTakeTheBody) {
+    using H = HitCode;
+    // clang-format off
+    const std::pair<HitCode, HitCode> cases[] = {
+        {hit(2, 2), H::Left}, {hit(3, 300), H::Left}, {hit(313, 2), H::Right}, {hit(200, 3), H::Top},
+        {hit(200, 557), H::Bottom}, {hit(312, 556), H::BottomRight}, {hit(6, 6), H::TopLeft},
+        {hit(10, 10), H::TopLeft}, {hit(11, 10), H::Caption}, {hit(306, 6), H::TopRight},
+        {hit(6, 550), H::BottomLeft}, {hit(306, 550), H::BottomRight}, {hit(150, 100), H::Caption},
+        // Corners and edges stay frame even on a control.
+        {hit(6, 6, true), H::TopLeft}, {hit(1, 100, true), H::Left}, {hit(150, 100, true), H::Client}};
+    // clang-format on
+    for (size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(cases[i].first, cases[i].second) << i;
 }
 
 TEST(WindowGeometrySize, StoredSizeIsParsedOrReplaced) {
     EXPECT_EQ(WindowGeometry::ParseWindowSize("800,900"), QSize(800, 900));
     EXPECT_EQ(WindowGeometry::ParseWindowSize(",,400,,600,"), QSize(400, 600));
-    // Too small is raised to the minimum, per side.
+    // Too small is raised to the minimum, per side; unusable text gives the default size.
     EXPECT_EQ(WindowGeometry::ParseWindowSize("316,400"), QSize(316, 526));
     EXPECT_EQ(WindowGeometry::ParseWindowSize("10,10"), QSize(303, 526));
-    // Unusable text gives the default size.
     const QSize fallback(WindowGeometry::kDefaultWidth, WindowGeometry::kDefaultHeight);
     for (const char* bad : {"", "1", "320", "abc,def", "320,x", "-5,600", "0,0", ",,,"}) {
         EXPECT_EQ(WindowGeometry::ParseWindowSize(QString::fromLatin1(bad)), fallback) << bad;
