@@ -1,383 +1,286 @@
 // The handle interface: life cycle, unknown handles, threads, byte windows, broken files and
 // concurrent use.
 #include <gtest/gtest.h>
-
-#include <dirent.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <atomic>
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <random>
-#include <thread>
-#include <vector>
 
 #include "AudioTestSupport.h"
-#include "audio/OrvoAudio.h"
 
 using namespace OrvoAudioTest;
-using OrvoAudio::Activity;
-using OrvoAudio::Handle;
+using namespace OrvoAudio;
 
 namespace {
 
-constexpr int kRate = 44100;
+constexpr std::int64_t kToneBytes = 3LL * kRate * 8;  // the three-second tones
 
-// Waits for `pred` up to `limit`; false on timeout.
-template <typename Pred>
-bool waitFor(Pred pred, std::chrono::milliseconds limit = std::chrono::milliseconds(20000)) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!pred()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
-
-class EngineTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (mediaDir().empty()) {
-            GTEST_SKIP() << "ORVO_TEST_MEDIA is not set";
-        }
-        setenv("ORVO_AUDIO_OUTPUT", "null", 1);
-        setenv("ORVO_AUDIO_SPEED", "20", 1);
-        unsetenv("ORVO_AUDIO_CAPTURE");
-    }
-    void TearDown() override { OrvoAudio::free(); }
-};
+using EngineTest = MediaTest;
 
 TEST_F(EngineTest, InitOnceAndFreeAlwaysSafe) {
     OrvoAudio::free();  // not initialised: nothing happens
-    EXPECT_EQ(OrvoAudio::outputKind(), OrvoAudio::OutputKind::None);
-    EXPECT_EQ(OrvoAudio::outputRate(), 0);
-    EXPECT_FALSE(OrvoAudio::init(-1, 0));
-    ASSERT_TRUE(OrvoAudio::init(-1, 48000));
-    EXPECT_FALSE(OrvoAudio::init(-1, 44100));
-    EXPECT_EQ(OrvoAudio::outputKind(), OrvoAudio::OutputKind::Null);
-    EXPECT_EQ(OrvoAudio::outputRate(), 48000);
+    EXPECT_EQ(outputKind(), OutputKind::None);
+    EXPECT_EQ(outputRate(), 0);
+    // Streams without an output report their length but do not play.
+    const Handle h = streamCreateFile(media("tone1k.ape"));
+    ASSERT_NE(h, 0u);
+    EXPECT_EQ(channelGetLength(h), kToneBytes);
+    EXPECT_FALSE(channelPlay(h));
+    EXPECT_TRUE(streamFree(h));
+
+    EXPECT_FALSE(init(-1, 0));
+    ASSERT_TRUE(init(-1, 48000));
+    EXPECT_FALSE(init(-1, 44100));
+    EXPECT_EQ(outputKind(), OutputKind::Null);
+    EXPECT_EQ(outputRate(), 48000);
     OrvoAudio::free();
     OrvoAudio::free();
-    EXPECT_TRUE(OrvoAudio::init(0, 44100));  // device 0: no sound, the null output
-    EXPECT_EQ(OrvoAudio::outputKind(), OrvoAudio::OutputKind::Null);
+    EXPECT_TRUE(init(0, 44100));  // device 0: no sound, the null output
+    EXPECT_EQ(outputKind(), OutputKind::Null);
 }
 
 TEST_F(EngineTest, ActivityAcrossPlayStopAndEnd) {
-    ASSERT_TRUE(OrvoAudio::init(-1, kRate));
-    const Handle h = OrvoAudio::streamCreateFile(media("tone1k.ogg"));
+    ASSERT_TRUE(init(-1, kRate));
+    const Handle h = streamCreateFile(media("tone1k.ogg"));
     ASSERT_NE(h, 0u);
-    EXPECT_EQ(OrvoAudio::channelIsActive(h), Activity::Stopped);
-    EXPECT_EQ(OrvoAudio::channelGetPosition(h), 0);
-    ASSERT_TRUE(OrvoAudio::channelPlay(h));
-    EXPECT_NE(OrvoAudio::channelIsActive(h), Activity::Stopped);
-    ASSERT_TRUE(waitFor([&] { return OrvoAudio::channelGetPosition(h) > 8 * kRate / 2; }));
+    EXPECT_EQ(channelIsActive(h), Activity::Stopped);
+    EXPECT_EQ(channelGetPosition(h), 0);
+    ASSERT_TRUE(channelPlay(h));
+    EXPECT_NE(channelIsActive(h), Activity::Stopped);
+    ASSERT_TRUE(waitFor([&] { return channelGetPosition(h) > 8 * kRate / 2; }));
 
-    ASSERT_TRUE(OrvoAudio::channelStop(h));
-    EXPECT_EQ(OrvoAudio::channelIsActive(h), Activity::Stopped);
+    ASSERT_TRUE(channelStop(h));
+    EXPECT_EQ(channelIsActive(h), Activity::Stopped);
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    const std::int64_t paused = OrvoAudio::channelGetPosition(h);
+    const std::int64_t paused = channelGetPosition(h);
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
-    EXPECT_EQ(OrvoAudio::channelGetPosition(h), paused);  // stopped means no progress
+    EXPECT_EQ(channelGetPosition(h), paused);  // stopped means no progress
 
-    ASSERT_TRUE(OrvoAudio::channelPlay(h));  // resumes
-    ASSERT_TRUE(waitFor([&] { return OrvoAudio::channelIsActive(h) == Activity::Stopped; }));
-    const std::int64_t end = OrvoAudio::channelGetPosition(h);
-    EXPECT_NEAR(OrvoAudio::channelBytes2Seconds(h, end), 3.0, 0.01);
-    EXPECT_EQ(OrvoAudio::channelIsActive(h), Activity::Stopped);
+    ASSERT_TRUE(channelPlay(h));  // resumes
+    ASSERT_TRUE(waitStopped(h));
+    const std::int64_t end = channelGetPosition(h);
+    EXPECT_NEAR(channelBytes2Seconds(h, end), 3.0, 0.01);
 
-    ASSERT_TRUE(OrvoAudio::channelPlay(h, true));  // restart from the beginning
-    ASSERT_TRUE(waitFor([&] { return OrvoAudio::channelGetPosition(h) < end; }));
-    EXPECT_NE(OrvoAudio::channelIsActive(h), Activity::Stopped);
+    ASSERT_TRUE(channelPlay(h, true));  // restart from the beginning
+    ASSERT_TRUE(waitFor([&] { return channelGetPosition(h) < end; }));
+    EXPECT_NE(channelIsActive(h), Activity::Stopped);
 }
 
 TEST_F(EngineTest, UnknownAndFreedHandlesDoNothing) {
-    ASSERT_TRUE(OrvoAudio::init(-1, kRate));
-    const Handle h = OrvoAudio::streamCreateFile(media("tone1k.mp3"));
+    ASSERT_TRUE(init(-1, kRate));
+    const Handle h = streamCreateFile(media("tone1k.mp3"));
     ASSERT_NE(h, 0u);
-    const Handle fx = OrvoAudio::channelSetFxParamEq(h);
+    const Handle fx = channelSetFxParamEq(h);
     ASSERT_NE(fx, 0u);
-    ASSERT_TRUE(OrvoAudio::channelPlay(h));
-    ASSERT_TRUE(OrvoAudio::streamFree(h));
+    ASSERT_TRUE(channelPlay(h));
+    ASSERT_TRUE(streamFree(h));
 
     for (Handle bad : {h, Handle{0}, Handle{987654}}) {
-        EXPECT_FALSE(OrvoAudio::streamFree(bad));
-        EXPECT_FALSE(OrvoAudio::channelPlay(bad));
-        EXPECT_FALSE(OrvoAudio::channelStop(bad));
-        EXPECT_EQ(OrvoAudio::channelIsActive(bad), Activity::Stopped);
-        EXPECT_EQ(OrvoAudio::channelGetLength(bad), -1);
-        EXPECT_EQ(OrvoAudio::channelGetPosition(bad), -1);
-        EXPECT_FALSE(OrvoAudio::channelSetPosition(bad, 0));
-        EXPECT_LT(OrvoAudio::channelBytes2Seconds(bad, 8), 0.0);
-        EXPECT_EQ(OrvoAudio::channelSeconds2Bytes(bad, 1.0), -1);
-        EXPECT_FALSE(OrvoAudio::channelSetVolume(bad, 0.5f));
-        EXPECT_EQ(OrvoAudio::channelGetVolume(bad), -1.0f);
-        EXPECT_EQ(OrvoAudio::channelSetFxParamEq(bad), 0u);
-        EXPECT_EQ(OrvoAudio::streamSourcePath(bad), "");
+        EXPECT_FALSE(streamFree(bad));
+        EXPECT_FALSE(channelPlay(bad));
+        EXPECT_FALSE(channelStop(bad));
+        EXPECT_EQ(channelIsActive(bad), Activity::Stopped);
+        EXPECT_EQ(channelGetLength(bad), -1);
+        EXPECT_EQ(channelGetPosition(bad), -1);
+        EXPECT_FALSE(channelSetPosition(bad, 0));
+        EXPECT_LT(channelBytes2Seconds(bad, 8), 0.0);
+        EXPECT_EQ(channelSeconds2Bytes(bad, 1.0), -1);
+        EXPECT_FALSE(channelSetVolume(bad, 0.5f));
+        EXPECT_EQ(channelGetVolume(bad), -1.0f);
+        EXPECT_EQ(channelSetFxParamEq(bad), 0u);
+        EXPECT_EQ(streamSourcePath(bad), "");
     }
-    OrvoAudio::ParamEq p;
-    EXPECT_FALSE(OrvoAudio::fxSetParameters(fx, p));  // freed with its stream
-    EXPECT_FALSE(OrvoAudio::fxGetParameters(fx, &p));
+    ParamEq p;
+    EXPECT_FALSE(fxSetParameters(fx, p));  // freed with its stream
+    EXPECT_FALSE(fxGetParameters(fx, &p));
 
     // Handles are never reused, even after free() and a new init().
     OrvoAudio::free();
-    ASSERT_TRUE(OrvoAudio::init(-1, kRate));
-    const Handle again = OrvoAudio::streamCreateFile(media("tone1k.mp3"));
-    EXPECT_GT(again, fx);
+    ASSERT_TRUE(init(-1, kRate));
+    EXPECT_GT(streamCreateFile(media("tone1k.mp3")), fx);
 }
 
 TEST_F(EngineTest, StreamAttributesAndEffects) {
-    ASSERT_TRUE(OrvoAudio::init(-1, kRate));
-    const Handle h = OrvoAudio::streamCreateFile(media("tone1k.flac"));
+    ASSERT_TRUE(init(-1, kRate));
+    const Handle h = streamCreateFile(media("tone1k.flac"));
     ASSERT_NE(h, 0u);
-    EXPECT_EQ(OrvoAudio::streamSourcePath(h), media("tone1k.flac"));
-    EXPECT_EQ(OrvoAudio::channelGetLength(h), 3LL * kRate * 8);
-    EXPECT_DOUBLE_EQ(OrvoAudio::channelBytes2Seconds(h, 8LL * kRate), 1.0);
-    EXPECT_EQ(OrvoAudio::channelSeconds2Bytes(h, 2.0), 2LL * kRate * 8);
-    EXPECT_FALSE(OrvoAudio::channelSetPosition(h, 4LL * kRate * 8));  // beyond the end
-    EXPECT_FALSE(OrvoAudio::channelSetPosition(h, -8));
+    EXPECT_EQ(streamSourcePath(h), media("tone1k.flac"));
+    EXPECT_EQ(channelGetLength(h), kToneBytes);
+    EXPECT_DOUBLE_EQ(channelBytes2Seconds(h, 8LL * kRate), 1.0);
+    EXPECT_EQ(channelSeconds2Bytes(h, 2.0), 2LL * kRate * 8);
+    EXPECT_FALSE(channelSetPosition(h, kToneBytes + 8LL * kRate));  // beyond the end
+    EXPECT_FALSE(channelSetPosition(h, -8));
 
-    EXPECT_EQ(OrvoAudio::channelGetVolume(h), 1.0f);
-    EXPECT_TRUE(OrvoAudio::channelSetVolume(h, 2.0f));
-    EXPECT_EQ(OrvoAudio::channelGetVolume(h), 1.0f);  // clamped
-    EXPECT_TRUE(OrvoAudio::channelSetVolume(h, -1.0f));
-    EXPECT_EQ(OrvoAudio::channelGetVolume(h), 0.0f);
+    EXPECT_EQ(channelGetVolume(h), 1.0f);
+    EXPECT_TRUE(channelSetVolume(h, 2.0f));
+    EXPECT_EQ(channelGetVolume(h), 1.0f);  // clamped
+    EXPECT_TRUE(channelSetVolume(h, -1.0f));
+    EXPECT_EQ(channelGetVolume(h), 0.0f);
 
-    const Handle fx = OrvoAudio::channelSetFxParamEq(h);
+    const Handle fx = channelSetFxParamEq(h);
     ASSERT_NE(fx, 0u);
-    OrvoAudio::ParamEq p;
-    ASSERT_TRUE(OrvoAudio::fxGetParameters(fx, &p));
+    ParamEq p;
+    ASSERT_TRUE(fxGetParameters(fx, &p));
     EXPECT_EQ(p.gainDb, 0.0f);  // a new effect is flat
-    ASSERT_TRUE(OrvoAudio::fxSetParameters(fx, {31.0f, 12.0f, 40.0f}));
-    ASSERT_TRUE(OrvoAudio::fxGetParameters(fx, &p));
+    ASSERT_TRUE(fxSetParameters(fx, {31.0f, 12.0f, 40.0f}));
+    ASSERT_TRUE(fxGetParameters(fx, &p));
     EXPECT_EQ(p.centerHz, 31.0f);
     EXPECT_EQ(p.gainDb, 15.0f);  // clamped
-    EXPECT_FALSE(OrvoAudio::fxSetParameters(fx, {std::nanf(""), 12.0f, 0.0f}));
-    EXPECT_FALSE(OrvoAudio::channelRemoveFx(h + 1000, fx));
-    EXPECT_TRUE(OrvoAudio::channelRemoveFx(h, fx));
-    EXPECT_FALSE(OrvoAudio::fxGetParameters(fx, &p));
-}
-
-TEST_F(EngineTest, StreamsWithoutInitReportLengthButDoNotPlay) {
-    const Handle h = OrvoAudio::streamCreateFile(media("tone1k.ape"));
-    ASSERT_NE(h, 0u);
-    EXPECT_EQ(OrvoAudio::channelGetLength(h), 3LL * kRate * 8);
-    EXPECT_FALSE(OrvoAudio::channelPlay(h));
-    EXPECT_TRUE(OrvoAudio::streamFree(h));
+    EXPECT_FALSE(fxSetParameters(fx, {std::nanf(""), 12.0f, 0.0f}));
+    EXPECT_FALSE(channelRemoveFx(h + 1000, fx));
+    EXPECT_TRUE(channelRemoveFx(h, fx));
+    EXPECT_FALSE(fxGetParameters(fx, &p));
 }
 
 TEST_F(EngineTest, WidePathAndByteWindow) {
-    ASSERT_TRUE(OrvoAudio::init(-1, kRate));
-    const std::u16string wide = u"/中文歌曲.mp3";
+    ASSERT_TRUE(init(-1, kRate));
     const std::string dir = mediaDir();
-    const std::u16string path(dir.begin(), dir.end());  // an ASCII folder
-    const Handle h = OrvoAudio::streamCreateFile(path + wide);
+    const Handle h = streamCreateFile(std::u16string(dir.begin(), dir.end()) +
+                                      u"/中文歌曲.mp3");  // an ASCII folder
     ASSERT_NE(h, 0u);
-    EXPECT_EQ(OrvoAudio::streamSourcePath(h), media("中文歌曲.mp3"));
+    EXPECT_EQ(streamSourcePath(h), media("中文歌曲.mp3"));
 
     // A FLAC file behind 1000 bytes of something else, opened by offset and length.
     std::ifstream in(media("tone1k.flac"), std::ios::binary);
-    const std::string flac((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string flac((std::istreambuf_iterator<char>(in)), {});
     const std::string packed = tempDir() + "/packed.bin";
     std::ofstream(packed, std::ios::binary) << std::string(1000, 'x') << flac << "trailing";
-    EXPECT_EQ(OrvoAudio::streamCreateFile(packed), 0u);
-    const Handle inner = OrvoAudio::streamCreateFile(packed, 1000, flac.size());
+    EXPECT_EQ(streamCreateFile(packed), 0u);
+    const Handle inner = streamCreateFile(packed, 1000, flac.size());
     ASSERT_NE(inner, 0u);
-    EXPECT_EQ(OrvoAudio::channelGetLength(inner), 3LL * kRate * 8);
-    ASSERT_TRUE(OrvoAudio::channelPlay(inner));
-    ASSERT_TRUE(waitFor([&] { return OrvoAudio::channelIsActive(inner) == Activity::Stopped; }));
-    EXPECT_EQ(OrvoAudio::channelGetPosition(inner), 3LL * kRate * 8);
-    EXPECT_EQ(OrvoAudio::streamCreateFile(packed, 1u << 30, 0), 0u);  // window past the end
-    std::remove(packed.c_str());
+    EXPECT_EQ(channelGetLength(inner), kToneBytes);
+    ASSERT_TRUE(channelPlay(inner));
+    ASSERT_TRUE(waitStopped(inner));
+    EXPECT_EQ(channelGetPosition(inner), kToneBytes);
+    EXPECT_EQ(streamCreateFile(packed, 1u << 30, 0), 0u);  // window past the end
 }
 
 TEST_F(EngineTest, BrokenFilesNeverCrashOrHang) {
-    ASSERT_TRUE(OrvoAudio::init(-1, kRate));
+    ASSERT_TRUE(init(-1, kRate));
     // Not audio at all: no stream.
     for (const char* name : {"broken/empty.mp3", "broken/text.mp3", "broken/text.flac",
                              "broken/header-only.mp3", "no-such-file.mp3", "broken"}) {
-        EXPECT_EQ(OrvoAudio::streamCreateFile(media(name)), 0u) << name;
+        EXPECT_EQ(streamCreateFile(media(name)), 0u) << name;
     }
-    EXPECT_EQ(OrvoAudio::streamCreateFile(std::string()), 0u);
+    EXPECT_EQ(streamCreateFile(std::string()), 0u);
     // A named pipe would block a plain open() until someone writes to it.
     const std::string fifo = tempDir() + "/pipe.mp3";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_EQ(OrvoAudio::streamCreateFile(fifo), 0u);
-    unlink(fifo.c_str());
-    // Damaged audio: plays what decodes, then reports stopped.
+    EXPECT_EQ(streamCreateFile(fifo), 0u);
+    // Damaged audio: refused at open, or plays what decodes and then reports stopped.
     for (const char* name :
          {"broken/truncated.mp3", "broken/truncated.flac", "broken/truncated.ape",
           "broken/bitflip.mp3", "broken/bitflip.flac", "broken/bitflip.ogg", "broken/bitflip.wma",
           "broken/bitflip.ape", "broken/flac-named.mp3", "broken/mp3-named.ogg"}) {
-        const Handle h = OrvoAudio::streamCreateFile(media(name));
-        if (h == 0) {
-            continue;  // refused at open: also fine
-        }
-        ASSERT_TRUE(OrvoAudio::channelPlay(h)) << name;
-        EXPECT_TRUE(waitFor([&] { return OrvoAudio::channelIsActive(h) == Activity::Stopped; }))
-            << name << " did not end";
-        EXPECT_LE(OrvoAudio::channelGetPosition(h), OrvoAudio::channelGetLength(h) + 8 * 4096)
-            << name;
-        // Seeking in a damaged file is safe too.
-        OrvoAudio::channelSetPosition(h, OrvoAudio::channelSeconds2Bytes(h, 1.0));
-        OrvoAudio::channelPlay(h);
-        EXPECT_TRUE(waitFor([&] { return OrvoAudio::channelIsActive(h) == Activity::Stopped; }))
-            << name << " did not end after a seek";
-        EXPECT_TRUE(OrvoAudio::streamFree(h));
+        SCOPED_TRACE(name);
+        const Handle h = streamCreateFile(media(name));
+        if (h == 0) continue;
+        ASSERT_TRUE(channelPlay(h));
+        EXPECT_TRUE(waitStopped(h)) << "did not end";
+        EXPECT_LE(channelGetPosition(h), channelGetLength(h) + 8 * 4096);
+        channelSetPosition(h, channelSeconds2Bytes(h, 1.0));
+        channelPlay(h);
+        EXPECT_TRUE(waitStopped(h)) << "did not end after a seek";
+        EXPECT_TRUE(streamFree(h));
     }
     // Valid audio under the wrong extension plays in full.
-    const Handle named = OrvoAudio::streamCreateFile(media("broken/flac-named.mp3"));
+    const Handle named = streamCreateFile(media("broken/flac-named.mp3"));
     ASSERT_NE(named, 0u);
-    EXPECT_EQ(OrvoAudio::channelGetLength(named), 3LL * kRate * 8);
+    EXPECT_EQ(channelGetLength(named), kToneBytes);
 }
 
 TEST_F(EngineTest, FreeingPlayingStreamsLeavesNoThreads) {
-    ASSERT_TRUE(OrvoAudio::init(-1, kRate));
+    ASSERT_TRUE(init(-1, kRate));
     const int baseline = threadCount();
     Handle last = 0;
     for (int round = 0; round < 5; ++round) {
         std::vector<Handle> handles;
         for (const char* name : {"tone1k.mp3", "tone1k.flac", "tone1k.ogg", "tone1k.aac",
                                  "tone1k.wma", "tone1k.ape", "tone1k.mp2", "tone1k.mp1"}) {
-            const Handle h = OrvoAudio::streamCreateFile(media(name));
+            const Handle h = streamCreateFile(media(name));
             ASSERT_GT(h, last);  // never reused
             last = h;
-            for (int b = 0; b < 10; ++b) {
-                OrvoAudio::channelSetFxParamEq(h);
-            }
-            ASSERT_TRUE(OrvoAudio::channelPlay(h));
+            for (int b = 0; b < 10; ++b) channelSetFxParamEq(h);
+            ASSERT_TRUE(channelPlay(h));
             handles.push_back(h);
         }
         EXPECT_GE(threadCount(), baseline + 8);  // one decoder thread per playing stream
         std::this_thread::sleep_for(std::chrono::milliseconds(5 * round));
-        for (Handle h : handles) {
-            EXPECT_TRUE(OrvoAudio::streamFree(h));
-        }
+        for (Handle h : handles) EXPECT_TRUE(streamFree(h));
     }
     EXPECT_TRUE(waitFor([&] { return threadCount() == baseline; }));
     // Opening alone starts no thread.
-    const Handle idle = OrvoAudio::streamCreateFile(media("tone1k.mp3"));
+    streamCreateFile(media("tone1k.mp3"));
     EXPECT_EQ(threadCount(), baseline);
-    OrvoAudio::streamFree(idle);
 }
 
 TEST_F(EngineTest, ConcurrentCallsFromManyThreads) {
-    ASSERT_TRUE(OrvoAudio::init(-1, kRate));
+    ASSERT_TRUE(init(-1, kRate));
     std::vector<Handle> handles;
-    for (int i = 0; i < 4; ++i) {
-        handles.push_back(OrvoAudio::streamCreateFile(media("tone1k.flac")));
-    }
+    for (int i = 0; i < 4; ++i) handles.push_back(streamCreateFile(media("tone1k.flac")));
+    using Op = std::function<void(Handle, std::mt19937&)>;
+    const std::vector<Op> ops = {
+        [](Handle h, std::mt19937& rng) { channelPlay(h, rng() % 2); },
+        [](Handle h, std::mt19937&) { channelStop(h); },
+        [](Handle h, std::mt19937& rng) { channelSetPosition(h, 8 * (rng() % (3 * kRate))); },
+        [](Handle h, std::mt19937& rng) { channelSetVolume(h, (rng() % 100) / 100.0f); },
+        [](Handle h, std::mt19937& rng) {
+            const Handle fx = channelSetFxParamEq(h);
+            fxSetParameters(fx, {1000.0f, 12.0f, (rng() % 30) - 15.0f});
+            if (rng() % 2) channelRemoveFx(h, fx);
+        },
+        [](Handle h, std::mt19937&) { channelGetPosition(h); },
+        [](Handle h, std::mt19937&) { channelIsActive(h); },
+        [](Handle h, std::mt19937& rng) {
+            if (rng() % 200 == 0) streamFree(h);  // a stream goes now and then
+        },
+    };
     std::atomic<bool> stop{false};
     std::vector<std::thread> workers;
     for (int t = 0; t < 4; ++t) {
         workers.emplace_back([&, t] {
             std::mt19937 rng(t);
-            while (!stop.load()) {
-                const Handle h = handles[rng() % handles.size()];
-                switch (rng() % 8) {
-                    case 0:
-                        OrvoAudio::channelPlay(h, rng() % 2);
-                        break;
-                    case 1:
-                        OrvoAudio::channelStop(h);
-                        break;
-                    case 2:
-                        OrvoAudio::channelSetPosition(h, 8 * (rng() % (3 * kRate)));
-                        break;
-                    case 3:
-                        OrvoAudio::channelSetVolume(h, (rng() % 100) / 100.0f);
-                        break;
-                    case 4: {
-                        const Handle fx = OrvoAudio::channelSetFxParamEq(h);
-                        OrvoAudio::fxSetParameters(fx, {1000.0f, 12.0f, (rng() % 30) - 15.0f});
-                        if (rng() % 2) {
-                            OrvoAudio::channelRemoveFx(h, fx);
-                        }
-                        break;
-                    }
-                    case 5:
-                        OrvoAudio::channelGetPosition(h);
-                        break;
-                    case 6:
-                        OrvoAudio::channelIsActive(h);
-                        break;
-                    default:
-                        if (t == 0 && rng() % 50 == 0) {  // replace a stream now and then
-                            const std::size_t at = rng() % handles.size();
-                            OrvoAudio::streamFree(handles[at]);
-                        }
-                        break;
-                }
-            }
+            while (!stop.load()) ops[rng() % ops.size()](handles[rng() % handles.size()], rng);
         });
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     stop.store(true);
-    for (auto& w : workers) {
-        w.join();
-    }
+    for (auto& w : workers) w.join();
     OrvoAudio::free();
-    for (Handle h : handles) {
-        EXPECT_EQ(OrvoAudio::channelGetLength(h), -1);
-    }
+    for (Handle h : handles) EXPECT_EQ(channelGetLength(h), -1);
 }
-
-}  // namespace
-
-namespace {
 
 // Extended mode: every real-world file under ORVO_CORPUS/audio opens (or is refused), plays to
 // its end, seeks and is freed without a crash or a hang.
 TEST(CorpusTest, RealWorldFilesPlayOrAreRefused) {
     const char* corpus = std::getenv("ORVO_CORPUS");
-    if (corpus == nullptr || *corpus == '\0') {
-        GTEST_SKIP() << "ORVO_CORPUS is not set";
-    }
-    const std::string dir = std::string(corpus) + "/audio";
-    DIR* d = opendir(dir.c_str());
-    if (d == nullptr) {
-        GTEST_SKIP() << dir << " is absent";
-    }
-    std::vector<std::string> files;
-    while (dirent* e = readdir(d)) {
-        if (e->d_name[0] != '.') {
-            files.push_back(dir + "/" + e->d_name);
-        }
-    }
-    closedir(d);
+    const std::filesystem::path dir = std::string(corpus != nullptr ? corpus : "") + "/audio";
+    if (corpus == nullptr || !std::filesystem::is_directory(dir)) GTEST_SKIP() << "no corpus";
     setenv("ORVO_AUDIO_OUTPUT", "null", 1);
-    setenv("ORVO_AUDIO_SPEED", "200", 1);
+    setenv("ORVO_AUDIO_SPEED", "200", 1);  // a few minutes each in real time
     unsetenv("ORVO_AUDIO_CAPTURE");
-    ASSERT_TRUE(OrvoAudio::init(-1, kRate));
+    ASSERT_TRUE(init(-1, kRate));
     int opened = 0;
-    for (const std::string& file : files) {
-        const Handle h = OrvoAudio::streamCreateFile(file);
-        if (h == 0) {
-            continue;
-        }
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        const std::string file = entry.path().string();
+        SCOPED_TRACE(file);
+        const Handle h = streamCreateFile(file);
+        if (h == 0) continue;
         ++opened;
-        const std::int64_t length = OrvoAudio::channelGetLength(h);
-        EXPECT_GE(length, 0) << file;
-        for (int b = 0; b < 10; ++b) {
-            OrvoAudio::fxSetParameters(OrvoAudio::channelSetFxParamEq(h), {1000.0f, 12.0f, 6.0f});
-        }
-        ASSERT_TRUE(OrvoAudio::channelPlay(h)) << file;
-        // Real time would be up to a few minutes; at 200x this is well under a second each.
-        EXPECT_TRUE(waitFor([&] { return OrvoAudio::channelIsActive(h) == Activity::Stopped; },
-                            std::chrono::milliseconds(60000)))
-            << file << " did not end";
+        const std::int64_t length = channelGetLength(h);
+        EXPECT_GE(length, 0);
+        for (int b = 0; b < 10; ++b)
+            fxSetParameters(channelSetFxParamEq(h), {1000.0f, 12.0f, 6.0f});
+        ASSERT_TRUE(channelPlay(h));
+        EXPECT_TRUE(waitStopped(h, std::chrono::milliseconds(60000))) << "did not end";
         if (length > 0) {
-            EXPECT_TRUE(OrvoAudio::channelSetPosition(h, length / 2 / 8 * 8)) << file;
-            OrvoAudio::channelPlay(h);
-            EXPECT_TRUE(waitFor([&] { return OrvoAudio::channelIsActive(h) == Activity::Stopped; },
-                                std::chrono::milliseconds(60000)))
-                << file << " did not end after a seek";
+            EXPECT_TRUE(channelSetPosition(h, length / 2 / 8 * 8));
+            channelPlay(h);
+            EXPECT_TRUE(waitStopped(h, std::chrono::milliseconds(60000))) << "no end after seek";
         }
-        EXPECT_TRUE(OrvoAudio::streamFree(h));
+        EXPECT_TRUE(streamFree(h));
     }
     EXPECT_GT(opened, 0);
     OrvoAudio::free();

@@ -1,10 +1,11 @@
 // The lock-free ring between a decoder thread and the output callback.
+#include "audio/RingBuffer.h"
+
 #include <gtest/gtest.h>
 
+#include <numeric>
 #include <thread>
 #include <vector>
-
-#include "audio/RingBuffer.h"
 
 using OrvoAudio::RingBuffer;
 
@@ -14,9 +15,7 @@ TEST(RingBuffer, WrapsAndReportsSpace) {
     RingBuffer ring(5);
     EXPECT_EQ(ring.capacity(), 8u);
     std::vector<float> in(20);
-    for (std::size_t i = 0; i < in.size(); ++i) {
-        in[i] = static_cast<float>(i);
-    }
+    std::iota(in.begin(), in.end(), 0.0f);
     EXPECT_EQ(ring.write(in.data(), 10), 8u);  // only what fits
     EXPECT_EQ(ring.writable(), 0u);
     std::vector<float> out(20, -1.0f);
@@ -47,32 +46,25 @@ TEST(RingBuffer, ProducerAndConsumerThreadsSeeEveryFrameInOrder) {
     constexpr std::size_t kFrames = 50000;
     std::thread producer([&] {
         std::vector<float> chunk(2 * 37);
-        std::size_t next = 0;
-        while (next < kFrames) {
+        for (std::size_t next = 0; next < kFrames;) {
             const std::size_t n = std::min<std::size_t>(37, kFrames - next);
             for (std::size_t i = 0; i < n; ++i) {
                 chunk[i * 2] = static_cast<float>(next + i);
                 chunk[i * 2 + 1] = -static_cast<float>(next + i);
             }
-            std::size_t done = 0;
-            while (done < n) {
+            for (std::size_t done = 0; done < n;) {
                 const std::size_t wrote = ring.write(chunk.data() + done * 2, n - done);
                 done += wrote;
-                if (wrote == 0) {
-                    std::this_thread::yield();  // a loaded machine may run both on one core
-                }
+                if (wrote == 0) std::this_thread::yield();  // both may share one core
             }
             next += n;
         }
     });
     std::vector<float> buf(2 * 29);
-    std::size_t expected = 0;
     bool ordered = true;
-    while (expected < kFrames) {
+    for (std::size_t expected = 0; expected < kFrames;) {
         const std::size_t got = ring.read(buf.data(), 29);
-        if (got == 0) {
-            std::this_thread::yield();
-        }
+        if (got == 0) std::this_thread::yield();
         for (std::size_t i = 0; i < got; ++i, ++expected) {
             ordered &= buf[i * 2] == static_cast<float>(expected) &&
                        buf[i * 2 + 1] == -static_cast<float>(expected);
