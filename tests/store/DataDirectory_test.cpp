@@ -1,28 +1,11 @@
 // Where data lives and how a data folder is seeded at start.
 
 #include "DataDirectory.h"
+#include "DataDirFixture.h"
 
-#include <gtest/gtest.h>
-
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 
 namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
 
 class DataDirectoryTest : public ::testing::Test {
 protected:
@@ -51,7 +34,6 @@ protected:
 TEST_F(DataDirectoryTest, ChoosesEnvironmentThenWritableProgramFolderThenUserFolder) {
     EXPECT_EQ(DataDirectory::path(), m_data + "/");
     EXPECT_FALSE(QFileInfo::exists(m_data));  // asking creates nothing
-
     const QString program = DataDirectory::programDirectory();
     EXPECT_EQ(QDir(program).canonicalPath(), QDir(ORVO_BUILD_DIR "/tests/bin").canonicalPath());
     EXPECT_TRUE(program.endsWith('/'));
@@ -71,14 +53,13 @@ TEST_F(DataDirectoryTest, PrepareSeedsWhatIsAbsentAndNeverOverwrites) {
     writeFile(m_data + "/skinlist.xml", "user skins");
     writeFile(m_data + "/skin/2/2_s.bmp", "user thumb");
     ASSERT_TRUE(DataDirectory::prepare());
-    EXPECT_EQ(readAll(m_data + "/config.xml"), "delivered config");
-    EXPECT_EQ(readAll(m_data + "/skinlist.xml"), "user skins");
-    EXPECT_EQ(readAll(m_data + "/skin/1/1.jpg"), "picture 1");
-    EXPECT_EQ(readAll(m_data + "/skin/2/2_s.bmp"), "user thumb");
-
+    EXPECT_EQ(readFile(m_data + "/config.xml"), "delivered config");
+    EXPECT_EQ(readFile(m_data + "/skinlist.xml"), "user skins");
+    EXPECT_EQ(readFile(m_data + "/skin/1/1.jpg"), "picture 1");
+    EXPECT_EQ(readFile(m_data + "/skin/2/2_s.bmp"), "user thumb");
     writeFile(m_data + "/config.xml", "user config");
     ASSERT_TRUE(DataDirectory::prepare());
-    EXPECT_EQ(readAll(m_data + "/config.xml"), "user config");
+    EXPECT_EQ(readFile(m_data + "/config.xml"), "user config");
 
     qputenv("ORVO_DATA_DIR", QFile::encodeName(m_data + "/config.xml/sub"));
     EXPECT_FALSE(DataDirectory::prepare());
@@ -86,13 +67,12 @@ TEST_F(DataDirectoryTest, PrepareSeedsWhatIsAbsentAndNeverOverwrites) {
 
 TEST_F(DataDirectoryTest, MissingConfigIsReseededWithTheDeliveredDefaults) {
     // The generated defaults stand in for the delivered file, so they must be the same bytes.
-    EXPECT_EQ(DataDirectory::defaultConfig(), readAll(ORVO_SOURCE_DIR "/config.xml"));
-
+    EXPECT_EQ(DataDirectory::defaultConfig(), readFile(ORVO_SOURCE_DIR "/config.xml"));
     // Data folder and delivered folder are one: only config.xml comes back.
     qputenv("ORVO_DATA_DIR", QFile::encodeName(m_delivered.path()));
     QFile::remove(m_delivered.path() + "/config.xml");
     QFile::remove(m_delivered.path() + "/skinlist.xml");
     ASSERT_TRUE(DataDirectory::prepare());
-    EXPECT_EQ(readAll(m_delivered.path() + "/config.xml"), DataDirectory::defaultConfig());
+    EXPECT_EQ(readFile(m_delivered.path() + "/config.xml"), DataDirectory::defaultConfig());
     EXPECT_FALSE(QFileInfo::exists(m_delivered.path() + "/skinlist.xml"));
 }

@@ -3,7 +3,6 @@
 #include "store/OrvoXmlCtrl.h"
 #include "DataDirFixture.h"
 
-#include <QFileInfo>
 #include <QRandomGenerator>
 
 #include <functional>
@@ -33,6 +32,24 @@ bool runWithoutPrivileges(const std::function<void()>& fn) {
     return ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
+// Records as "title|path" and "id|fname|maskcolor", so one comparison checks every field.
+QString text(const tagFileListInfo& i) { return i.title + '|' + i.path; }
+QString text(const tagUiBgSkinInfo& s) {
+    return s.id + '|' + s.fname + '|' + QString::number(s.maskcolor);
+}
+template <typename Record>
+QStringList texts(const QList<Record>& list) {
+    QStringList out;
+    for (const Record& r : list) out << text(r);
+    return out;
+}
+
+template <typename Record>
+QList<Record> readList(void (*reader)(qint32, QList<Record>*), QList<Record> list = {}) {
+    reader(1, &list);
+    return list;
+}
+
 using StoreTest = DataDirFixture;
 
 }  // namespace
@@ -42,26 +59,22 @@ TEST_F(StoreTest, ConfigSetRewritesOnlyTheFirstValueAndKeepsTheRest) {
     SetPlayerConfigValue("volume", "55");
     EXPECT_EQ(read("config.xml"), golden("config_out.xml"));
     EXPECT_EQ(GetPlayerConfigValue("inner"), "");  // nested elements are not keys
-
-    const QString tricky[] = {QStringLiteral("/音乐/晴天 & \"雨\" <live> it's.mp3"), "&#x41;",
-                              "a\tb\r\nc", QString(300, QChar(0x4E2D)), QString()};
-    for (const QString& v : tricky) {
+    for (const QString& v :
+         {QStringLiteral("/音乐/晴天 & \"雨\" <live> it's.mp3"), QString("&#x41;"),
+          QString("a\tb\r\nc"), QString(300, QChar(0x4E2D)), QString()}) {
         SetPlayerConfigValue("volume", v);
         EXPECT_EQ(GetPlayerConfigValue("volume"), v);
     }
     EXPECT_TRUE(read("config.xml").contains("<volume note=\"x\" value=\"\" />\r\n"));
-}
 
-TEST_F(StoreTest, ConfigLookupRules) {
+    // The first element that has a value, by exact name.
     write(
         "config.xml",
         "<?xml version=\"1.0\" ?>\n<skin />\n<skin other=\"a\" />\n<skin value=\"first\" />\n"
         "<skin value=\"second\" />\n<Skin value=\"upper\" />\n<loop extra=\"1\" value=\"2\" />\n");
-    EXPECT_EQ(GetPlayerConfigValue("skin"), "first");  // first element that has a value
-    EXPECT_EQ(GetPlayerConfigValue("Skin"), "upper");
-    EXPECT_EQ(GetPlayerConfigValue("SKIN"), "");
-    EXPECT_EQ(GetPlayerConfigValue("loop"), "2");
-    EXPECT_EQ(GetPlayerConfigValue(""), "");
+    for (auto [key, value] :
+         {std::pair{"skin", "first"}, {"Skin", "upper"}, {"SKIN", ""}, {"loop", "2"}, {"", ""}})
+        EXPECT_EQ(GetPlayerConfigValue(key), value) << key;
     SetPlayerConfigValue("skin", "3");
     EXPECT_EQ(GetPlayerConfigValue("skin"), "3");
     EXPECT_TRUE(read("config.xml").contains("<skin value=\"second\" />"));
@@ -73,21 +86,15 @@ TEST_F(StoreTest, ConfigIsNeverCreatedExtendedOrRewrittenWhenDamaged) {
     SetPlayerConfigValue("volume", "10");
     EXPECT_EQ(read("config.xml"), plain);  // byte for byte, not even reprinted
 
-    const QByteArray broken =
-        "<?xml version=\"1.0\" ?>\n<skin value=\"1\" />\n<loop value=\"2\" <<<\n<mute value=\"2\" "
-        "/>\n";
-    write("config.xml", broken);
-    EXPECT_EQ(GetPlayerConfigValue("skin"), "1");
-    EXPECT_EQ(GetPlayerConfigValue("mute"), "");  // behind the fault
-    SetPlayerConfigValue("skin", "4");
-    EXPECT_EQ(read("config.xml"), broken);
-
-    const QByteArray stray =
-        "<?xml version=\"1.0\" ?>\n<skin value=\"1\" />\nstray <mute value=\"2\" />\n";
-    write("config.xml", stray);
-    SetPlayerConfigValue("skin", "4");
-    EXPECT_EQ(read("config.xml"), stray);
-
+    const QByteArray head = "<?xml version=\"1.0\" ?>\n<skin value=\"1\" />\n";
+    for (const QByteArray& fault : {QByteArray("<loop value=\"2\" <<<\n"), QByteArray("stray ")}) {
+        const QByteArray damaged = head + fault + "<mute value=\"2\" />\n";
+        write("config.xml", damaged);
+        EXPECT_EQ(GetPlayerConfigValue("skin"), "1");
+        EXPECT_EQ(GetPlayerConfigValue("mute"), "");  // behind the fault
+        SetPlayerConfigValue("skin", "4");
+        EXPECT_EQ(read("config.xml"), damaged);
+    }
     QFile::remove(file("config.xml"));
     SetPlayerConfigValue("skin", "2");
     EXPECT_FALSE(QFile::exists(file("config.xml")));
@@ -122,19 +129,16 @@ TEST_F(StoreTest, PlayListWriteIsByteExactAndReadAppends) {
     QList<tagFileListInfo> back{{"old", "/old.mp3", {0, 0, 0, 0, 0, 0, 42, 0, 0}}};
     PlayList(1, &back);
     PlayList(7, &back);  // any mode but 0 reads
-    ASSERT_EQ(back.size(), 11);
+    EXPECT_EQ(texts(back), QStringList{"old|/old.mp3"} + texts(list) + texts(list));
     EXPECT_EQ(back[0].words[6], 42);
-    for (qsizetype i = 1; i < back.size(); ++i) {
-        EXPECT_EQ(back[i].title, list[(i - 1) % 5].title);
-        EXPECT_EQ(back[i].path, list[(i - 1) % 5].path);
-        EXPECT_EQ(back[i].words[6], 0);
-    }
+    for (qsizetype i = 1; i < back.size(); ++i) EXPECT_EQ(back[i].words[6], 0);
 
     QList<tagFileListInfo> empty;
     PlayList(0, &empty);
     EXPECT_EQ(read("playlist.xml"), golden("empty.xml"));
-    PlayList(1, &empty);
-    EXPECT_TRUE(empty.isEmpty());
+    EXPECT_TRUE(readList(PlayList).isEmpty());
+    QFile::remove(file("playlist.xml"));
+    EXPECT_TRUE(readList(PlayList).isEmpty());
 }
 
 TEST_F(StoreTest, PlayListAndRadioListReadingRules) {
@@ -143,25 +147,14 @@ TEST_F(StoreTest, PlayListAndRadioListReadingRules) {
           "<Song value=\"/other.mp3\" extra=\"x\" />\n<MU />\n"
           "<MU value=\"/a.mp3\" name=\"ok\"><nested value=\"/no.mp3\" /></MU>\n"
           "<MU value=\"/broken.mp3\" name=\"cut\n");
-    QList<tagFileListInfo> list;
-    PlayList(1, &list);
-    ASSERT_GE(list.size(), 4);
-    EXPECT_EQ(list[0].title + list[0].path, "swapped/s.mp3");
-    EXPECT_EQ(list[1].title + list[1].path, "/other.mp3");
-    EXPECT_EQ(list[2].title + list[2].path, "");
-    EXPECT_EQ(list[3].title + list[3].path, "ok/a.mp3");
+    EXPECT_EQ(texts(readList(PlayList)).mid(0, 4),
+              (QStringList{"swapped|/s.mp3", "|/other.mp3", "|", "ok|/a.mp3"}));
 
     write("radiolist.xml",
           "<?xml version=\"1.0\" ?>\n<R value=\"http://h/a\" name=\"电台 &amp; 1\" />\n");
     QList<tagFileListInfo> radio;
     RadioList(&radio);
-    ASSERT_EQ(radio.size(), 1);
-    EXPECT_EQ(radio[0].title + radio[0].path, QString::fromLocal8Bit("电台 & 1http://h/a"));
-
-    QFile::remove(file("playlist.xml"));
-    QList<tagFileListInfo> none;
-    PlayList(1, &none);
-    EXPECT_TRUE(none.isEmpty());
+    EXPECT_EQ(texts(radio), QStringList{QStringLiteral("电台 & 1|http://h/a")});
 }
 
 TEST_F(StoreTest, SkinListWriteIsByteExactAndKeepsMaskBits) {
@@ -172,54 +165,34 @@ TEST_F(StoreTest, SkinListWriteIsByteExactAndKeepsMaskBits) {
         {"top", qint32(0x80000000u), "max.png"}};
     SkinList(0, &list);
     EXPECT_EQ(read("skinlist.xml"), golden("skinlist.xml"));
-
-    QList<tagUiBgSkinInfo> back{{"keep", 5, "k.png"}};
-    SkinList(1, &back);
-    ASSERT_EQ(back.size(), 5);
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(back[i + 1].id, list[i].id);
-        EXPECT_EQ(back[i + 1].fname, list[i].fname);
-        EXPECT_EQ(back[i + 1].maskcolor, list[i].maskcolor);
-    }
+    EXPECT_EQ(texts(readList(SkinList, {{"keep", 5, "k.png"}})),
+              QStringList{"keep|k.png|5"} + texts(list));
     EXPECT_EQ(GetSkinInfo("top").maskcolor, qint32(0x80000000u));
-    EXPECT_EQ(GetSkinInfo("1").maskcolor, 0);
 
     write(
         "skinlist.xml",
         "<?xml version=\"1.0\" ?>\n<a maskcolor=\"  -12abc\" id=\"a\" />\n<b maskcolor=\"+7\" />\n"
         "<c maskcolor=\"red\" />\n<d maskcolor=\"4294967295\" />\n<e />\n");
-    QList<tagUiBgSkinInfo> parsed;
-    SkinList(1, &parsed);
-    ASSERT_EQ(parsed.size(), 5);
-    const qint32 expected[] = {-12, 7, 0, -1, 0};
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(parsed[i].maskcolor, expected[i]) << i;
+    QList<qint32> masks;
+    for (const tagUiBgSkinInfo& s : readList(SkinList)) masks << s.maskcolor;
+    EXPECT_EQ(masks, (QList<qint32>{-12, 7, 0, -1, 0}));
 }
 
 TEST_F(StoreTest, GetSkinInfoMatchesTheFirstExactId) {
-    const QByteArray guid = "{6B29FC40-CA47-1067-B31D-00DD010662DA}";
+    const QString guid = "{6B29FC40-CA47-1067-B31D-00DD010662DA}";
     write("skinlist.xml",
-          "<?xml version=\"1.0\" ?>\n"
-          "<SKIN fname=\"stray.png\" maskcolor=\"99\" />\n"
-          "<SKIN fname=\"before.png\" id=\"other\" maskcolor=\"1\" />\n"
-          "<SKIN maskcolor=\"-5\" fname=\"first.png\" id=\"" +
-              guid +
-              "\" />\n"
-              "<SKIN id=\"" +
-              guid +
-              "\" fname=\"second.png\" />\n"
-              "<SKIN id=\"nofile\" />\n");
-    const tagUiBgSkinInfo found = GetSkinInfo(guid);
-    EXPECT_EQ(found.id + found.fname, guid + "first.png");
-    EXPECT_EQ(found.maskcolor, -5);
+          QString("<?xml version=\"1.0\" ?>\n"
+                  "<SKIN fname=\"stray.png\" maskcolor=\"99\" />\n"
+                  "<SKIN fname=\"before.png\" id=\"other\" maskcolor=\"1\" />\n"
+                  "<SKIN maskcolor=\"-5\" fname=\"first.png\" id=\"G\" />\n"
+                  "<SKIN id=\"G\" fname=\"second.png\" />\n<SKIN id=\"nofile\" />\n")
+              .replace("\"G\"", '"' + guid + '"')
+              .toUtf8());
+    EXPECT_EQ(text(GetSkinInfo(guid)), guid + "|first.png|-5");
     // Attributes of elements that did not match never leak into the result.
-    const tagUiBgSkinInfo bare = GetSkinInfo("nofile");
-    EXPECT_EQ(bare.id + bare.fname, "nofile");
-    EXPECT_EQ(bare.maskcolor, 0);
-    for (const QString& miss : {QString(guid).toLower(), QString()}) {
-        const tagUiBgSkinInfo none = GetSkinInfo(miss);
-        EXPECT_EQ(none.id + none.fname, "");
-        EXPECT_EQ(none.maskcolor, 0);
-    }
+    EXPECT_EQ(text(GetSkinInfo("nofile")), "nofile||0");
+    EXPECT_EQ(text(GetSkinInfo(guid.toLower())), "||0");
+    EXPECT_EQ(text(GetSkinInfo("")), "||0");
     write("skinlist.xml", "<?xml version=\"1.0\" ?>\n<SKIN id=\"\" fname=\"empty-id.png\" />\n");
     EXPECT_EQ(GetSkinInfo("").fname, "empty-id.png");
 }
@@ -229,9 +202,8 @@ TEST_F(StoreTest, SaveNewSkinStaysInTheDataFolder) {
     EXPECT_EQ(read("{ABC}.xml"), golden("skin_description.xml"));
     QTemporaryDir outside;
     for (const QString& bad : QStringList{"../evil", "a/b", "a\\b", "..",
-                                          "../" + QFileInfo(outside.path()).fileName() + "/x"}) {
+                                          "../" + QFileInfo(outside.path()).fileName() + "/x"})
         SaveNewSkin(bad, "0");
-    }
     EXPECT_EQ(entries(), QStringList{"{ABC}.xml"});
     EXPECT_FALSE(QFile::exists(outside.path() + "/x.xml"));
 }
@@ -261,10 +233,8 @@ TEST_F(StoreTest, HostileFilesAreReadSafely) {
         for (const char* name : {"config.xml", "playlist.xml", "skinlist.xml"}) write(name, bytes);
         GetPlayerConfigValue("volume");
         SetPlayerConfigValue("volume", "1");
-        QList<tagFileListInfo> list;
-        PlayList(1, &list);
-        QList<tagUiBgSkinInfo> skins;
-        SkinList(1, &skins);
+        readList(PlayList);
+        readList(SkinList);
         GetSkinInfo("1");
     }
 }

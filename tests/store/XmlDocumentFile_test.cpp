@@ -17,13 +17,7 @@ QByteArray tinyXmlPrint(const TiXmlDocument& doc) {
     return QByteArray(printer.CStr());
 }
 
-class SaveFailureTest : public DataDirFixture {
-protected:
-    void TearDown() override {
-        AtomicFile::setFailAfterBytes(-1);
-        DataDirFixture::TearDown();
-    }
-};
+using SaveFailureTest = DataDirFixture;
 
 }  // namespace
 
