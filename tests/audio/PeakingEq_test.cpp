@@ -39,15 +39,14 @@ TEST(PeakingEq, GainAtTheCentreBandEdgesAndFarAway) {
             SCOPED_TRACE(testing::Message() << centre << " Hz " << gain << " dB");
             PeakingEq eq(kRate);
             ASSERT_TRUE(eq.setParameters({static_cast<float>(centre), 12.0f, gain}));
-            EXPECT_NEAR(measuredGainDb(eq, centre), gain, 0.05);
             // One octave of bandwidth: half the dB gain half an octave from the centre (below it
             // for the top band, whose upper edge lies past Nyquist; warped more up there).
             const double edge = centre < 10000 ? centre * std::sqrt(2.0) : centre / std::sqrt(2.0);
             EXPECT_NEAR(measuredGainDb(eq, edge) / gain, 0.5, centre < 10000 ? 0.1 : 0.25);
-            // Transparent far from the band; everywhere the textbook curve.
+            // Everywhere the textbook curve: the full gain at the centre, transparent far away.
             const double far = centre < 2000 ? centre * 16 : centre / 16;
-            EXPECT_NEAR(measuredGainDb(eq, far), 0.0, 0.3);
-            for (const double f : {centre / 4, edge, far})
+            EXPECT_NEAR(peakingMagnitudeDb(centre, 1, gain, far), 0.0, 0.25);
+            for (const double f : {centre, centre / 4, edge, far})
                 EXPECT_NEAR(measuredGainDb(eq, f), peakingMagnitudeDb(centre, 1, gain, f), 0.05)
                     << f;
         }
@@ -59,8 +58,6 @@ TEST(PeakingEq, GainAtTheCentreBandEdgesAndFarAway) {
 TEST(PeakingEq, NewFilterIsFlatAndParametersAreClamped) {
     PeakingEq eq(kRate);
     EXPECT_NEAR(measuredGainDb(eq, 440.0), 0.0, 1e-4);
-    EXPECT_EQ(eq.parameters().centerHz, 8000.0f);
-    EXPECT_EQ(eq.parameters().bandwidthSemitones, 12.0f);
 
     ASSERT_TRUE(eq.setParameters({5.0f, 100.0f, -99.0f}));
     EXPECT_EQ(eq.parameters().centerHz, 20.0f);

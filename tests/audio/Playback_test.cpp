@@ -47,13 +47,11 @@ TEST_P(FormatTest, PlaysItsWholeLengthWithTheTone) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    AllFormats, FormatTest,
-    ::testing::Values(FormatCase{"tone1k.mp1", 0.0}, FormatCase{"tone1k.mp2", 0.03},
-                      FormatCase{"tone1k.mp3", 0.05}, FormatCase{"tone1k.wma", 0.05},
-                      FormatCase{"tone1k.flac", 0.0}, FormatCase{"tone1k.aac", 0.05},
-                      FormatCase{"tone1k.ogg", 0.0}, FormatCase{"tone1k.ape", 0.0}),
-    [](const auto& info) { return std::string(info.param.first).substr(7); });
+const FormatCase kFormats[] = {{"tone1k.mp1", 0.0},  {"tone1k.mp2", 0.03}, {"tone1k.mp3", 0.05},
+                               {"tone1k.wma", 0.05}, {"tone1k.flac", 0.0}, {"tone1k.aac", 0.05},
+                               {"tone1k.ogg", 0.0},  {"tone1k.ape", 0.0}};
+INSTANTIATE_TEST_SUITE_P(AllFormats, FormatTest, ::testing::ValuesIn(kFormats),
+                         [](const auto& info) { return std::string(info.param.first).substr(7); });
 
 TEST_F(MediaTest, EachChannelKeepsItsOwnTone) {
     const PlayResult r = playToEnd(media("stereo.flac"));
@@ -71,12 +69,10 @@ TEST_F(MediaTest, VolumeAndSixteenBitCapture) {
     const PlayResult half = playToEnd(
         media("tone1k.flac"), [](Handle h) { channelSetVolume(h, 0.5f); }, true);
     // +15 dB at 1 kHz drives the 0.5 tone past full scale: the 16-bit file clamps, not wraps.
-    const PlayResult loud = playToEnd(
-        media("tone1k.flac"),
-        [](Handle h) {
-            fxSetParameters(channelSetFxParamEq(h), {1000.0f, 12.0f, 15.0f});
-        },
-        true);
+    const auto boost = [](Handle h) {
+        fxSetParameters(channelSetFxParamEq(h), {1000.0f, 12.0f, 15.0f});
+    };
+    const PlayResult loud = playToEnd(media("tone1k.flac"), boost, true);
     ASSERT_TRUE(full.capture && half.capture && loud.capture);
     const double a = toneAmplitude(*full.capture, 0, 1000.0, kRate / 2, kRate);
     EXPECT_NEAR(a, 0.5, 0.001);
