@@ -11,13 +11,11 @@
 namespace {
 
 TEST(COrvoPlayerApp, KernelGateRefusesOnlyKnownOldKernels) {
-    for (const char* old : {"2.6.32-754.el6.x86_64", "2.4", "2"}) {
+    for (const char* old : {"2.6.32-754.el6.x86_64", "2.4", "2"})
         EXPECT_FALSE(COrvoPlayerApp::isKernelVersionSupported(QString::fromLatin1(old))) << old;
-    }
     // Numbers, not text ("10" < "3" as text); an unknown kernel is not known to be too old.
-    for (const char* fine : {"3.0.0", "10.1.0", "6.18.44-fc-v1300", "", "unknown"}) {
+    for (const char* fine : {"3.0.0", "10.1.0", "6.18.44-fc-v1300", "", "unknown"})
         EXPECT_TRUE(COrvoPlayerApp::isKernelVersionSupported(QString::fromLatin1(fine))) << fine;
-    }
 }
 
 TEST(COrvoPlayerApp, CommandLineNamesOneFileMadeAbsolute) {
@@ -66,10 +64,7 @@ TEST(COrvoPlayerApp, MainWindowCarriesTheMarksOfARunningInstance) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Test discovery runs without the test environment.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
