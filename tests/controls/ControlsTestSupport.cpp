@@ -1,5 +1,6 @@
 #include "ControlsTestSupport.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QPainter>
@@ -38,6 +39,21 @@ bool RecordingSink::SetListContorEvent(tagUIListInfo info, tagFileListInfo item)
     return true;
 }
 
+QImage CanvasTest::paint(qreal dpr, QRect update, QColor under) {
+    QImage img(canvas.windowSize() * dpr, QImage::Format_ARGB32_Premultiplied);
+    img.setDevicePixelRatio(dpr);
+    img.fill(under);
+    QPainter p(&img);
+    canvas.Paint(p, update);
+    return img;
+}
+
+void CanvasTest::add(IControl& c, const QString& name, QRect r) {
+    place(c, name, r);
+    c.setEventSink(&sink);
+    canvas.AddControlToCanvar(&c);
+}
+
 void place(IControl& c, const QString& name, QRect r) {
     c.setName(name);
     c.setPos(r.x(), r.y());
@@ -45,9 +61,9 @@ void place(IControl& c, const QString& name, QRect r) {
     c.setRect(r);
 }
 
-QImage renderControl(IControl& control, QSize size) {
+QImage renderControl(IControl& control, QSize size, QColor under) {
     QImage img(size, QImage::Format_ARGB32_Premultiplied);
-    img.fill(Qt::transparent);
+    img.fill(under);
     QPainter p(&img);
     control.draw(p, 1.0);
     return img;
@@ -57,4 +73,13 @@ void saveArtifact(const QImage& image, const QString& name) {
     const QString dir = QStringLiteral(ORVO_BUILD_DIR "/test-artifacts/controls");
     QDir().mkpath(dir);
     image.save(dir + QLatin1Char('/') + name);
+}
+
+// The controls measure text and paint with fonts, which needs a QApplication.
+int main(int argc, char** argv) {
+    // Headless also when started by hand outside the test runner.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
 }

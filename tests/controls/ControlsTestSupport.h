@@ -1,12 +1,15 @@
 #pragma once
-// Pictures, an event recorder and rendering helpers shared by the control tests.
+// Pictures, an event recorder, a canvas to drive controls through, and rendering helpers.
 
 #include "IControl.h"
 #include "IControlEventS.h"
+#include "UICanvar.h"
 
+#include <gtest/gtest.h>
 #include <QColor>
 #include <QImage>
 #include <QTemporaryDir>
+#include <QWidget>
 #include <functional>
 
 // A folder of pictures generated for one test.
@@ -34,8 +37,21 @@ public:
     std::function<void()> onButton;
 };
 
+// A window's canvas that the tests send mouse input to, and paint.
+class CanvasTest : public ::testing::Test {
+protected:
+    // The whole canvas (or the update rectangle) at a ratio, over a fill.
+    QImage paint(qreal dpr = 1.0, QRect update = QRect(-1, -1, -1, -1),
+                 QColor under = Qt::transparent);
+    void add(IControl& c, const QString& name, QRect r);  // placed, reporting to sink
+    PictureDir pics;
+    RecordingSink sink;
+    QWidget window;
+    UICanvar canvas{&window};
+};
+
 void place(IControl& c, const QString& name, QRect r);
-// One control drawn over a transparent picture.
-QImage renderControl(IControl& control, QSize size);
+// One control drawn over a picture of the given fill.
+QImage renderControl(IControl& control, QSize size, QColor under = Qt::transparent);
 // Keeps a rendering under the build folder for a look by eye.
 void saveArtifact(const QImage& image, const QString& name);

@@ -1,32 +1,17 @@
 #include "UICanvar.h"
 
 #include "ControlsTestSupport.h"
+#include "SkinImage.h"
 #include "UIButton.h"
 #include "UILable.h"
 #include "UIList.h"
 #include "UISlider.h"
 #include "UIStatic.h"
 
-#include <gtest/gtest.h>
-#include <QApplication>
-#include <QElapsedTimer>
-#include <QPainter>
-#include <QToolTip>
-#include <QWidget>
-
 namespace {
 
-class UICanvarTest : public ::testing::Test {
+class UICanvarTest : public CanvasTest {
 protected:
-    QImage paint(qreal dpr = 1.0, QRect update = QRect(-1, -1, -1, -1), QColor under = {}) {
-        const QSize s = canvas.windowSize() * dpr;
-        QImage img(s, QImage::Format_ARGB32_Premultiplied);
-        img.setDevicePixelRatio(dpr);
-        img.fill(under.isValid() ? under : QColor(Qt::transparent));
-        QPainter p(&img);
-        canvas.Paint(p, update);
-        return img;
-    }
     // Red, with magenta (the usual key) and blue marks in its top corners.
     static QImage background(QSize size = QSize(100, 80)) {
         QImage bg(size, QImage::Format_RGB32);
@@ -38,9 +23,6 @@ protected:
             }
         return bg;
     }
-    PictureDir pics;
-    QWidget window;
-    UICanvar canvas{&window};
 };
 
 TEST_F(UICanvarTest, KeysTheMaskColourStacksControlsAndPaintsOnlyTheUpdate) {
@@ -49,13 +31,10 @@ TEST_F(UICanvarTest, KeysTheMaskColourStacksControlsAndPaintsOnlyTheUpdate) {
     canvas.setMaskColor(0xFF00FF);
     UIStatic a(pics.solid("a.png", QSize(30, 30), Qt::green));
     UIStatic b(pics.solid("b.png", QSize(30, 30), Qt::blue));
-    place(a, "a", QRect(10, 10, 30, 30));
-    place(b, "b", QRect(20, 20, 30, 30));
-    canvas.AddControlToCanvar(&a);
-    canvas.AddControlToCanvar(&b);
+    add(a, "a", QRect(10, 10, 30, 30));
+    add(b, "b", QRect(20, 20, 30, 30));
     canvas.OnInit();
     QImage img = paint();
-    saveArtifact(img, "canvas_keyed.png");
     EXPECT_EQ(img.pixelColor(1, 1).alpha(), 0);
     EXPECT_EQ(img.pixelColor(98, 1), QColor(0, 0, 255));
     EXPECT_EQ(img.pixelColor(60, 60), QColor(200, 30, 30));
@@ -73,34 +52,27 @@ TEST_F(UICanvarTest, KeysTheMaskColourStacksControlsAndPaintsOnlyTheUpdate) {
     EXPECT_EQ(img.pixelColor(70, 70), QColor(Qt::white));
     canvas.setFullRepaint(true);  // widens the next paint to everything, once
     EXPECT_EQ(paint(1.0, QRect(50, 50, 10, 10), Qt::white).pixelColor(70, 70), QColor(200, 30, 30));
-}
 
-TEST_F(UICanvarTest, MissingOrBrokenBackgroundIsADarkFill) {
-    canvas.setWindowSize(60, 40);
-    canvas.setMaskColor(0xFF00FF);
-    for (const QImage& bg :
+    for (const QImage& broken :  // no picture, or one that does not decode: a dark fill
          {QImage(), QImage(pics.bytes("broken.png", "\x89PNG\r\n\x1a\n garbage"))}) {
-        canvas.setBackground(bg);
-        canvas.OnInit();
-        const QImage img = paint();
-        for (QPoint pt : {QPoint(0, 0), QPoint(30, 20), QPoint(59, 39)}) {
+        canvas.setBackground(broken);
+        img = paint();
+        for (QPoint pt : {QPoint(0, 0), QPoint(99, 79)}) {
             EXPECT_EQ(img.pixelColor(pt).alpha(), 255);
             EXPECT_LT(img.pixelColor(pt).lightness(), 80);
         }
     }
 }
 
-TEST_F(UICanvarTest, TranslucentInsetShadowAndOpacity) {
+TEST_F(UICanvarTest, TranslucentShadowOpacityAndDoubleRatio) {
     canvas.setWindowSize(110, 90);
     canvas.setBackground(background());
     canvas.setTranslucent(true);
+    pics.solid("logo@2x.png", QSize(20, 20), Qt::yellow);
     UIStatic logo(pics.solid("logo.png", QSize(10, 10), Qt::green));
-    place(logo, "musiclogo", QRect(20, 20, 10, 10));
-    canvas.AddControlToCanvar(&logo);
-    canvas.OnInit();
+    add(logo, "musiclogo", QRect(20, 20, 10, 10));
     EXPECT_EQ(canvas.contentRect(), QRect(5, 5, 100, 80));
     QImage img = paint();
-    saveArtifact(img, "canvas_translucent.png");
     EXPECT_EQ(img.pixelColor(5, 45), QColor(200, 30, 30));
     const QColor shadow = img.pixelColor(3, 45);
     EXPECT_GT(shadow.alpha(), 0);
@@ -108,66 +80,81 @@ TEST_F(UICanvarTest, TranslucentInsetShadowAndOpacity) {
     EXPECT_LT(shadow.lightness(), 40);
     EXPECT_LT(img.pixelColor(0, 45).alpha(), shadow.alpha());
 
+    img = paint(2.0);  // device pixels, and the @2x picture
+    EXPECT_EQ(img.size(), QSize(220, 180));
+    EXPECT_EQ(img.pixelColor(41, 41), QColor(Qt::yellow));
+    EXPECT_EQ(img.pixelColor(39, 39), QColor(200, 30, 30));
+    EXPECT_EQ(img.pixelColor(6, 90).alpha(), shadow.alpha());
+
     canvas.setOpacity(128);
-    canvas.OnInit();
     img = paint();
     EXPECT_NEAR(img.pixelColor(50, 45).alpha(), 128, 2);
     // The window fades as one: the logo does not let the background shine through.
-    const QColor logoPixel = img.pixelColor(25, 25);
-    EXPECT_NEAR(logoPixel.alpha(), 128, 2);
-    EXPECT_LE(logoPixel.red(), 4);
+    EXPECT_NEAR(img.pixelColor(25, 25).alpha(), 128, 2);
+    EXPECT_LE(img.pixelColor(25, 25).red(), 4);
 }
 
-TEST_F(UICanvarTest, DoubleRatioUsesTheDoublePictures) {
-    canvas.setWindowSize(50, 40);
-    canvas.setBackground(background(QSize(50, 40)));
-    pics.solid("play@2x.png", QSize(20, 20), Qt::green);
-    UIButton b(pics.solid("play.png", QSize(10, 10), Qt::red));
-    place(b, "playbutton", QRect(10, 10, 10, 10));
-    canvas.AddControlToCanvar(&b);
-    EXPECT_EQ(paint(1.0).pixelColor(15, 15), QColor(Qt::red));
-    const QImage two = paint(2.0);
-    EXPECT_EQ(two.size(), QSize(100, 80));
-    EXPECT_EQ(two.pixelColor(21, 21), QColor(Qt::green));
-    EXPECT_EQ(two.pixelColor(19, 19), QColor(200, 30, 30));
+// The delivered art, keyed after scaling: the same as keying first (no magenta fringe at the
+// corners), and while translucent the shadow reaches into the rounded corners without a gap.
+TEST_F(UICanvarTest, DeliveredSkinCorners) {
+    const QImage art(QStringLiteral(ORVO_SOURCE_DIR "/skin/1/1.bmp"));
+    ASSERT_EQ(art.size(), QSize(640, 1120));
+    QImage keyedFirst = art.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < keyedFirst.height(); ++y)
+        for (int x = 0; x < keyedFirst.width(); ++x)
+            if ((keyedFirst.pixel(x, y) & 0xFFFFFF) == 0xFF00FF) keyedFirst.setPixel(x, y, 0);
+    canvas.setBackground(art);
+    canvas.setMaskColor(0xFF00FF);
+    for (bool translucent : {false, true}) {
+        for (qreal dpr : {1.0, 1.5, 2.0}) {
+            canvas.setTranslucent(translucent);
+            canvas.setWindowSize(translucent ? 330 : 320, translucent ? 570 : 560);
+            const QImage img = paint(dpr);
+            saveArtifact(img, QStringLiteral("skin1-%1-dpr%2.png")
+                                  .arg(translucent ? "translucent" : "opaque")
+                                  .arg(dpr));
+            const int inset = translucent ? int(5 * dpr + 0.5) : 0;
+            const QImage want =
+                keyedFirst.scaled(SkinImage::deviceSize(canvas.contentRect().size(), dpr),
+                                  Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            int worst = 0;
+            for (int y = 0; y < want.height(); ++y)
+                for (int x = 0; x < want.width(); ++x) {
+                    const QRgb a = img.pixel(x + inset, y + inset), b = want.pixel(x, y);
+                    if (translucent && qAlpha(b) < 255) continue;  // the shadow shows there
+                    for (int shift : {0, 8, 16, 24})
+                        worst = std::max(
+                            worst, std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)));
+                }
+            EXPECT_LE(worst, 2) << translucent << " " << dpr;
+            EXPECT_LT(qAlpha(img.pixel(inset, inset)), 255);  // the corner stays round
+            // From the window's corner inwards the opacity only grows: no unshadowed gap.
+            for (int d = 1; translucent && d < 20 * dpr; ++d)
+                EXPECT_GE(qAlpha(img.pixel(d, d)), qAlpha(img.pixel(d - 1, d - 1))) << d;
+        }
+    }
 }
 
-TEST_F(UICanvarTest, OperationControlsAndTooltips) {
+TEST_F(UICanvarTest, OnlyEnabledOperableControlsKeepTheWindowFromDragging) {
     canvas.setWindowSize(316, 400);
     const QString pic = pics.solid("btn.png", QSize(20, 20), Qt::gray);
-    UIButton play(pic), disabled(pic);
-    place(play, "playbutton", QRect(100, 100, 20, 20));
-    play.setToolTip(QStringLiteral("播放"));
-    place(disabled, "skinbutton", QRect(160, 100, 20, 20));
-    disabled.setEnabled(false);
-    UIStatic logo(pic);
-    place(logo, "musiclogo", QRect(15, 10, 97, 30));
-    UILable label;
-    place(label, "musicnamelable", QRect(19, 45, 200, 15));
     UISlider slider(pic, QString(), pic);
-    place(slider, "volumeslider", QRect(200, 200, 41, 8));
+    UIButton play(pic), disabled(pic);
+    UIStatic logo(pic);
+    UILable label;
     UIList list(pic, pic, pic);
-    place(list, "musiclist", QRect(0, 223, 316, 146));
-    for (IControl* c :
-         std::initializer_list<IControl*>{&slider, &play, &disabled, &logo, &label, &list})
-        canvas.AddControlToCanvar(c);
-    EXPECT_TRUE(canvas.IsOperationControl(QPoint(105, 105)));
-    EXPECT_TRUE(canvas.IsOperationControl(QPoint(210, 204)));
-    EXPECT_TRUE(canvas.IsOperationControl(QPoint(50, 300)));
-    EXPECT_FALSE(canvas.IsOperationControl(QPoint(165, 105)));  // disabled
-    EXPECT_FALSE(canvas.IsOperationControl(QPoint(20, 20)));    // logo
-    EXPECT_FALSE(canvas.IsOperationControl(QPoint(60, 50)));    // label
-    EXPECT_FALSE(canvas.IsOperationControl(QPoint(250, 150)));  // background
-
-    window.show();
-    canvas.MouseHover(QPoint(105, 105));
-    EXPECT_EQ(QToolTip::text(), QStringLiteral("播放"));
-    canvas.MouseHover(QPoint(250, 150));
-    QElapsedTimer t;  // hiding may take a moment; bounded wait
-    t.start();
-    while (!QToolTip::text().isEmpty() && t.elapsed() < 2000) QApplication::processEvents();
-    EXPECT_TRUE(QToolTip::text().isEmpty());
-    window.hide();
+    add(slider, "volumeslider", QRect(200, 200, 41, 8));
+    add(play, "playbutton", QRect(100, 100, 20, 20));
+    add(disabled, "skinbutton", QRect(160, 100, 20, 20));
+    disabled.setEnabled(false);
+    add(logo, "musiclogo", QRect(15, 10, 97, 30));
+    add(label, "musicnamelable", QRect(19, 45, 200, 15));
+    add(list, "musiclist", QRect(0, 223, 316, 146));
+    // Button, slider, list; then a disabled button, the logo, a label, bare background.
+    const QPoint yes[] = {{105, 105}, {210, 204}, {50, 300}};
+    const QPoint no[] = {{165, 105}, {20, 20}, {60, 50}, {250, 150}};
+    for (QPoint pt : yes) EXPECT_TRUE(canvas.IsOperationControl(pt)) << pt.x() << "," << pt.y();
+    for (QPoint pt : no) EXPECT_FALSE(canvas.IsOperationControl(pt)) << pt.x() << "," << pt.y();
 }
 
 }  // namespace

@@ -1,43 +1,26 @@
 #include "UIList.h"
 
 #include "ControlsTestSupport.h"
-#include "UICanvar.h"
-
-#include <gtest/gtest.h>
-#include <QPainter>
-#include <QWidget>
 
 namespace {
 
-class UIListTest : public ::testing::Test {
+class UIListTest : public CanvasTest {
 protected:
-    UIListTest()
-        : list(pics.solid("bar.png", QSize(9, 75), QColor(230, 230, 230)),
-               pics.solid("line.png", QSize(300, 1), QColor(90, 90, 90)),
-               pics.solid("thumb.png", QSize(9, 75), QColor(230, 230, 230))) {
-        place(list, "musiclist", QRect(0, 223, 316, 146));
-        list.setEventSink(&sink);
-        canvas.AddControlToCanvar(&list);
-    }
-    void fill(int n) {
+    UIListTest() { add(list, "musiclist", QRect(0, 223, 316, 146)); }
+    void fill(int n) {  // as the window refills its list
         list.DeleteList();
         for (int i = 0; i < n; ++i)
             list.items().append(
                 {QStringLiteral("歌曲 %1 - 一个长到一行放不下的标题，还要更长一些").arg(i),
                  QStringLiteral("/music/%1.mp3").arg(i)});
-        list.CreateFileBgHDC();
         list.SetListValue();
-        list.GetSliderBarHeight();
         list.SetStepInt();
-        list.ResetFileStartIndex();
         list.ResetSliderY(0);
     }
     static QPoint row(int visible) { return QPoint(40, 223 + visible * 20 + 10); }
-    PictureDir pics;
-    RecordingSink sink;
-    UIList list;
-    QWidget window;
-    UICanvar canvas{&window};
+    UIList list{pics.solid("bar.png", QSize(9, 75), QColor(230, 230, 230)),
+                pics.solid("line.png", QSize(300, 1), QColor(90, 90, 90)),
+                pics.solid("thumb.png", QSize(9, 75), QColor(230, 230, 230))};
 };
 
 TEST_F(UIListTest, DoubleClickReportsTheRowUnderTheMouse) {
@@ -58,10 +41,10 @@ TEST_F(UIListTest, DoubleClickReportsTheRowUnderTheMouse) {
     EXPECT_EQ(sink.rows.size(), 1);
 }
 
-TEST_F(UIListTest, WheelAndSetFileIndexScroll) {
+TEST_F(UIListTest, WheelThumbDragAndPlayingRowScroll) {
     fill(3);
-    EXPECT_FALSE(list.hasScrollBar());
     canvas.MouseWheel(row(0), -120);
+    EXPECT_FALSE(list.hasScrollBar());
     EXPECT_EQ(list.scrollPixels(), 0);
 
     fill(30);  // 600 pixels of rows in 146
@@ -72,19 +55,6 @@ TEST_F(UIListTest, WheelAndSetFileIndexScroll) {
     for (int i = 0; i < 20; ++i) canvas.MouseWheel(row(0), 120);
     EXPECT_EQ(list.scrollPixels(), 0);
 
-    list.SetFileIndex(nullptr, 20, 1);  // forward: the row comes in at the bottom
-    EXPECT_EQ(list.scrollPixels(), 21 * 20 - 146);
-    list.SetFileIndex(nullptr, 19, 0);  // visible: stays
-    EXPECT_EQ(list.scrollPixels(), 21 * 20 - 146);
-    list.SetFileIndex(nullptr, 2, 0);  // backward: at the top
-    EXPECT_EQ(list.firstVisibleRow(), 2);
-    EXPECT_EQ(list.scrollPixels(), 40);
-    list.SetFileIndex(nullptr, 30, 1);
-    EXPECT_EQ(list.fileIndex(), -1);
-}
-
-TEST_F(UIListTest, ThumbDragAddingAndResizing) {
-    fill(30);
     const QRect bar = list.scrollBarRect();
     EXPECT_EQ(bar, QRect(307, 223, 9, 146));
     EXPECT_EQ(list.rowAt(QPoint(310, 230)), -1);
@@ -95,7 +65,15 @@ TEST_F(UIListTest, ThumbDragAddingAndResizing) {
     EXPECT_EQ(list.scrollPixels(), list.maxScroll());
     EXPECT_EQ(list.thumbRect().bottom(), bar.bottom());
 
-    list.setScrollPixels(0);
+    // The playing row comes in at the bottom moving forward, at the top moving back.
+    const int rowsTo21 = 21 * 20 - 146;
+    for (auto [index, flag, scroll] :
+         {std::tuple{2, 0, 40}, {20, 1, rowsTo21}, {19, 0, rowsTo21}, {30, 1, rowsTo21}}) {
+        list.SetFileIndex(nullptr, index, flag);
+        EXPECT_EQ(list.scrollPixels(), scroll) << index;
+    }
+    EXPECT_EQ(list.fileIndex(), -1);  // past the end: none
+
     list.items().append({QStringLiteral("new"), QStringLiteral("/new.mp3")});
     list.SetListValue();
     list.ResetSliderY(1);  // after adding, the list shows its end
@@ -105,29 +83,31 @@ TEST_F(UIListTest, ThumbDragAddingAndResizing) {
     EXPECT_EQ(list.scrollPixels(), 31 * 20 - 400);
 }
 
-TEST_F(UIListTest, DrawsPlayingAndHoverRowsAndTheBar) {
+TEST_F(UIListTest, DrawsRowsWithPaddedTitlesPlayingAndHoverAndTheBar) {
     fill(12);
     list.SetFileIndex(nullptr, 1, 1);
     canvas.MouseMove(row(3));
-    const QColor background(20, 40, 90);
-    QImage img(316, 400, QImage::Format_ARGB32_Premultiplied);
-    img.fill(background);
-    QPainter p(&img);
-    list.draw(p, 1.0);
-    p.end();
+    const QColor bg(20, 40, 90);
+    const QImage img = renderControl(list, QSize(316, 400), bg);
     saveArtifact(img, "list.png");
     const QColor playing = img.pixelColor(300, 223 + 25), hover = img.pixelColor(300, 223 + 65);
     EXPECT_GT(playing.red(), 60);
-    EXPECT_GT(hover.red(), background.red());
+    EXPECT_GT(hover.red(), bg.red());
     EXPECT_NE(playing, hover);
-    EXPECT_EQ(img.pixelColor(300, 223 + 45), background);
+    EXPECT_EQ(img.pixelColor(300, 223 + 45), bg);
     EXPECT_EQ(img.pixelColor(200, 223 + 59), QColor(90, 90, 90));  // separator
-    EXPECT_EQ(img.pixelColor(200, 222), background);
-    EXPECT_GT(img.pixelColor(311, 230).red(), 200);  // thumb
-    int text = 0;
-    for (int x = 0; x < 300; ++x)
-        for (int y = 223; y < 243; ++y) text += img.pixelColor(x, y).lightness() > 200;
-    EXPECT_GT(text, 20);
+    EXPECT_GT(img.pixelColor(311, 230).red(), 200);                // thumb
+    // Title text in the first row: plenty of it, none within 10 pixels of the left edge or of
+    // the scroll bar.
+    int text = 0, nearEdge = 0;
+    for (int y = 223; y < 242; ++y)
+        for (int x = 0; x < 316; ++x) {
+            const bool lit = img.pixelColor(x, y).lightness() > 120;
+            text += lit;
+            nearEdge += lit && (x < 10 || (x >= 297 && x < 307));
+        }
+    EXPECT_GT(text, 100);
+    EXPECT_EQ(nearEdge, 0);
 }
 
 }  // namespace

@@ -1,10 +1,6 @@
 #include "UISlider.h"
 
 #include "ControlsTestSupport.h"
-#include "UICanvar.h"
-
-#include <gtest/gtest.h>
-#include <QWidget>
 
 namespace {
 
@@ -17,41 +13,29 @@ QImage cappedBar(QSize size, QColor middle) {
     return img;
 }
 
-class UISliderTest : public ::testing::Test {
+class UISliderTest : public CanvasTest {
 protected:
-    UISliderTest()
-        : position(pics.write("bar.png", cappedBar(QSize(181, 16), Qt::blue)),
-                   pics.write("fill.png", cappedBar(QSize(181, 10), Qt::green)), QString()),
-          volume(pics.solid("vbar.png", QSize(41, 8), Qt::gray), QString(),
-                 pics.solid("thumb.png", QSize(4, 8), Qt::yellow)) {
-        place(position, "positionslider", QRect(64, 163, 194, 16));
-        position.SetSingleControl(3, 3);
-        place(volume, "volumeslider", QRect(261, 202, 41, 8));
+    UISliderTest() {
+        add(volume, "volumeslider", QRect(261, 202, 41, 8));
         volume.setKind(UISlider::Kind::Volume);
-        for (UISlider* s : {&volume, &position}) {
-            s->setEventSink(&sink);
-            canvas.AddControlToCanvar(s);
-        }
+        add(position, "positionslider", QRect(64, 163, 194, 16));
+        position.SetSingleControl(3, 3);
     }
-    PictureDir pics;
-    RecordingSink sink;
-    UISlider position, volume;
-    QWidget window;
-    UICanvar canvas{&window};
+    UISlider position{pics.write("bar.png", cappedBar(QSize(181, 16), Qt::blue)),
+                      pics.write("fill.png", cappedBar(QSize(181, 10), Qt::green)), QString()};
+    UISlider volume{pics.solid("vbar.png", QSize(41, 8), Qt::gray), QString(),
+                    pics.solid("thumb.png", QSize(4, 8), Qt::yellow)};
 };
 
 TEST_F(UISliderTest, DragReportsClampedValuesAndPausesProgress) {
-    EXPECT_TRUE(canvas.progressUpdatesAllowed());
     canvas.LButtonDown(QPoint(64 + 50, 170));
     EXPECT_FALSE(canvas.progressUpdatesAllowed());
-    canvas.MouseMove(QPoint(64 + 80, 170));
-    canvas.MouseMove(QPoint(64 + 80, 390));  // far below: still the slider's, same value
-    canvas.MouseMove(QPoint(1000, 170));
-    canvas.MouseMove(QPoint(-50, 170));
+    for (QPoint pt :
+         {QPoint(64 + 80, 170), QPoint(64 + 80, 390), QPoint(1000, 170), QPoint(-50, 170)})
+        canvas.MouseMove(pt);  // far below: still the slider's, the same value, not reported
     canvas.LButtonUp(QPoint(-50, 170));
     EXPECT_TRUE(canvas.progressUpdatesAllowed());
     canvas.MouseMove(QPoint(64 + 10, 170));  // after the release nothing more
-
     QList<int> values;
     for (const auto& e : sink.sliders) {
         EXPECT_EQ(e.name, "positionslider");
@@ -60,8 +44,7 @@ TEST_F(UISliderTest, DragReportsClampedValuesAndPausesProgress) {
     }
     EXPECT_EQ(values, (QList<int>{50, 80, 194, 0}));
 
-    // The volume slider does not hold back progress.
-    canvas.LButtonDown(QPoint(281, 205));
+    canvas.LButtonDown(QPoint(281, 205));  // the volume slider does not hold back progress
     EXPECT_TRUE(canvas.progressUpdatesAllowed());
     EXPECT_EQ(sink.sliders.last().name, "volumeslider");
     EXPECT_EQ(sink.sliders.last().value, 20);
@@ -70,27 +53,25 @@ TEST_F(UISliderTest, DragReportsClampedValuesAndPausesProgress) {
     EXPECT_EQ(volume.value(), 10);
 }
 
-TEST_F(UISliderTest, BarKeepsItsCapsFillStopsAtTheValueThumbCentres) {
+TEST_F(UISliderTest, BarKeepsItsCapsFillStopsAtTheValueThumbStaysInside) {
     place(position, "positionslider", QRect(0, 0, 300, 16));
     position.setValue(120);
-    QImage img = renderControl(position, QSize(300, 16));
+    const QImage img = renderControl(position, QSize(300, 16));
     saveArtifact(img, "slider_position.png");
-    EXPECT_EQ(img.pixelColor(297, 1), QColor(Qt::red));  // caps not stretched
-    EXPECT_EQ(img.pixelColor(296, 1), QColor(Qt::blue));
-    EXPECT_EQ(img.pixelColor(1, 8), QColor(Qt::red));      // the fill's own cap
-    EXPECT_EQ(img.pixelColor(119, 8), QColor(Qt::green));  // fill rows 3..12 up to the value
-    EXPECT_EQ(img.pixelColor(121, 8), QColor(Qt::blue));
-    EXPECT_EQ(img.pixelColor(60, 1), QColor(Qt::blue));
+    const std::pair<QPoint, QColor> expected[] = {
+        {{297, 1}, Qt::red},   {{296, 1}, Qt::blue}, {{1, 8}, Qt::red},     // caps not stretched
+        {{119, 8}, Qt::green}, {{121, 8}, Qt::blue}, {{60, 1}, Qt::blue}};  // fill up to 120
+    for (const auto& [pt, colour] : expected) EXPECT_EQ(img.pixelColor(pt), colour) << pt.x();
 
     place(volume, "volumeslider", QRect(0, 0, 41, 8));
-    volume.setValue(20);
-    img = renderControl(volume, QSize(41, 8));
-    EXPECT_EQ(img.pixelColor(17, 4), QColor(Qt::gray));
-    EXPECT_EQ(img.pixelColor(18, 4), QColor(Qt::yellow));
-    EXPECT_EQ(img.pixelColor(21, 4), QColor(Qt::yellow));
-    EXPECT_EQ(img.pixelColor(22, 4), QColor(Qt::gray));
-    volume.setValue(41);  // at the end the thumb stays whole inside
-    EXPECT_EQ(renderControl(volume, QSize(41, 8)).pixelColor(37, 4), QColor(Qt::yellow));
+    for (auto [value, x, colour] : {std::tuple{20, 17, Qt::gray},
+                                    {20, 18, Qt::yellow},
+                                    {20, 21, Qt::yellow},
+                                    {20, 22, Qt::gray},
+                                    {41, 37, Qt::yellow}}) {  // at the end still whole
+        volume.setValue(value);
+        EXPECT_EQ(renderControl(volume, QSize(41, 8)).pixelColor(x, 4), QColor(colour)) << x;
+    }
 }
 
 }  // namespace
