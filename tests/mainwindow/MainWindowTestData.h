@@ -48,8 +48,6 @@ public:
     // Keeps only these skins in the skin list.
     static void setSkinList(QList<tagUiBgSkinInfo> skins) { StoreBinding::CallSkinList(0, &skins); }
 
-    static tagUiBgSkinInfo skin(const QString& id) { return StoreBinding::ReadSkinInfo(id); }
-
 private:
     QTemporaryDir m_dir;
 };
