@@ -42,9 +42,8 @@ TEST(XmlPrinterTest, PrintsLikeTinyXmlWithCrLf) {
 TEST(XmlDocumentFileTest, DepthLimitFollowsRealNesting) {
     // Flat files with '>' and "/>" in values, comments, CDATA and processing instructions pass.
     QByteArray flat;
-    for (int i = 0; i < 2000; ++i) {
+    for (int i = 0; i < 2000; ++i)
         flat += "<MU value=\"a>b/>\" name='x' /><a><!-- <b> --><![CDATA[<c>]]><?pi <d> ?></a>";
-    }
     EXPECT_EQ(XmlDocumentFile::depthLimitedLength(flat), flat.size());
 
     QByteArray deep;
@@ -58,20 +57,27 @@ TEST(XmlDocumentFileTest, DepthLimitFollowsRealNesting) {
     EXPECT_FALSE(XmlDocumentFile::parse(QByteArray(withNul, sizeof(withNul) - 1), &nul));
 }
 
-TEST_F(SaveFailureTest, InterruptedSaveKeepsTheOldFiles) {
+TEST_F(SaveFailureTest, InterruptedSaveKeepsTheOldFilesAndCreatesNothing) {
     const QByteArray config = "<?xml version=\"1.0\" ?>\r\n<volume value=\"30\" />\r\n";
     write("config.xml", config);
     write("playlist.xml", golden("playlist.xml"));
-
     for (qint64 failAfter : {0, 1, 10, 23}) {
         AtomicFile::setFailAfterBytes(failAfter);
         ConfigFile::setValue("volume", "a much longer value than before");
         PlayListFile::write({});
+        EXPECT_FALSE(AtomicFile::save(file("new.xml"), "a first save that does not fit"));
         EXPECT_EQ(read("config.xml"), config) << failAfter;
         EXPECT_EQ(read("playlist.xml"), golden("playlist.xml")) << failAfter;
         EXPECT_EQ(entries(), (QStringList{"config.xml", "playlist.xml"})) << failAfter;
     }
     AtomicFile::setFailAfterBytes(-1);
+    EXPECT_FALSE(AtomicFile::save(file("no/such/dir/a.xml"), "x"));
+    EXPECT_FALSE(AtomicFile::save(m_dir.path(), "x"));  // a folder is not replaced
+
+    // A replacement keeps the file's permissions.
+    ASSERT_TRUE(QFile::setPermissions(file("config.xml"), QFile::ReadOwner | QFile::WriteOwner));
+    const auto permissions = QFile::permissions(file("config.xml"));
     ConfigFile::setValue("volume", "31");
     EXPECT_EQ(ConfigFile::value("volume"), "31");
+    EXPECT_EQ(QFile::permissions(file("config.xml")), permissions);
 }
