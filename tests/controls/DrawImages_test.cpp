@@ -3,7 +3,6 @@
 #include "ControlsTestSupport.h"
 
 #include <QDir>
-#include <QFontMetrics>
 #include <QImageReader>
 
 namespace {
@@ -19,12 +18,6 @@ protected:
     QTemporaryDir out;
     DrawImages::FrameResult result;
 };
-
-TEST_F(DrawImagesTest, TextFontIsARealCjkFace) {
-    const QFont f = DrawImages::SetTextFont(700, 14, 1);
-    EXPECT_EQ(f.families().value(0), "SimSun");
-    EXPECT_TRUE(QFontMetrics(f).inFontUcs4(U'欧'));  // the fallback face answers
-}
 
 TEST_F(DrawImagesTest, BackgroundCoversTheSizeWithRoundedCornersAndThumbnail) {
     QImage src(800, 300, QImage::Format_RGB32);  // left half blue, right half green

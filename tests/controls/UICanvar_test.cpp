@@ -8,6 +8,8 @@
 #include "UISlider.h"
 #include "UIStatic.h"
 
+#include <QPainter>
+
 namespace {
 
 class UICanvarTest : public CanvasTest {
@@ -16,11 +18,8 @@ protected:
     static QImage background(QSize size = QSize(100, 80)) {
         QImage bg(size, QImage::Format_RGB32);
         bg.fill(QColor(200, 30, 30));
-        for (int y = 0; y < 4; ++y)
-            for (int x = 0; x < 4; ++x) {
-                bg.setPixelColor(x, y, QColor(255, 0, 255));
-                bg.setPixelColor(size.width() - 1 - x, y, QColor(0, 0, 255));
-            }
+        QPainter(&bg).fillRect(0, 0, 4, 4, QColor(255, 0, 255));
+        QPainter(&bg).fillRect(size.width() - 4, 0, 4, 4, QColor(0, 0, 255));
         return bg;
     }
 };
