@@ -1,9 +1,8 @@
 #include "StoreBinding.h"
 
-#include "DataDirectory.h"
+#include "ProgramLibrary.h"
 #include "TextOps.h"
 
-#include <QFileInfo>
 #include <QLibrary>
 
 namespace {
@@ -21,20 +20,9 @@ QString s_libraryPath;
 class ScopedStore {
 public:
     ScopedStore() {
-        if (!s_libraryPath.isEmpty()) {
-            m_library.setFileName(s_libraryPath);
-            m_loaded = m_library.load();
-            return;
-        }
-        const QString beside = DataDirectory::programDirectory() + "libOrvo_XMLCtrl.so";
-        if (QFileInfo::exists(beside)) {
-            m_library.setFileName(beside);
-            m_loaded = m_library.load();
-        }
-        if (!m_loaded) {
-            m_library.setFileName(QStringLiteral("Orvo_XMLCtrl"));
-            m_loaded = m_library.load();
-        }
+        m_loaded =
+            ProgramLibrary::load(m_library, s_libraryPath, QStringLiteral("libOrvo_XMLCtrl.so"),
+                                 QStringLiteral("Orvo_XMLCtrl"));
     }
     ~ScopedStore() {
         if (m_loaded) m_library.unload();

@@ -9,6 +9,7 @@
 #include "controls/UILable.h"
 #include "controls/UIList.h"
 #include "controls/UISlider.h"
+#include "core/AudioLibrary.h"
 #include "core/ConfigKeys.h"
 #include "core/StoreBinding.h"
 #include "core/TextOps.h"
@@ -130,7 +131,8 @@ void ControlPanelDlg::initDialog() {
     m_controls->volumeSlider->SetSingleControl();
     m_controls->musicList->CreateFileBgHDC();
 
-    // Audio output start-up and "autoplay" (restoring the last song) hook in here.
+    // The audio library is loaded and its output started right after the first frame
+    // (startAudio): loading FFmpeg and opening the sound device should not delay the window.
 
     m_canvas->OnInit();
     applyMinimumSize();
@@ -179,7 +181,10 @@ void ControlPanelDlg::LayoutControls(int inset, int listScrollFlag) {
 void ControlPanelDlg::saveSettings() {
     if (m_settingsSaved || !m_controls) return;
     m_settingsSaved = true;
-    // Audio output shutdown hooks in here, before the settings are written.
+    if (m_audioStarted) {
+        AudioLibrary::api()->free();
+        m_audioStarted = false;
+    }
     StoreBinding::WriteConfigValue(QString::fromLatin1(ConfigKeys::kWndSize),
                                    WindowGeometry::FormatWindowSize(m_w, m_h, inset()));
     StoreBinding::WriteConfigValue(QString::fromLatin1(ConfigKeys::kLoop),
@@ -371,7 +376,15 @@ void ControlPanelDlg::paintEvent(QPaintEvent* e) {
         // Both run once the first frame has gone out.
         if (m_tracePaint) QTimer::singleShot(0, this, &ControlPanelDlg::traceFirstPaint);
         QTimer::singleShot(0, this, &ControlPanelDlg::applyWindowIcon);
+        QTimer::singleShot(0, this, &ControlPanelDlg::startAudio);
     }
+}
+
+void ControlPanelDlg::startAudio() {
+    // Default device at 44.1 kHz; without a device the library falls back to its null output.
+    // "autoplay" (restoring the last song) follows here once playback is wired in.
+    const OrvoAudio::Api* audio = AudioLibrary::api();
+    m_audioStarted = audio != nullptr && audio->init(-1, 44100);
 }
 
 void ControlPanelDlg::traceFirstPaint() {

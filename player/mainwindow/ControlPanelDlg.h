@@ -98,6 +98,7 @@ private:
     void backgroundDone();
     void traceFirstPaint();
     void applyWindowIcon();
+    void startAudio();
 
     // Settings and current song.
     int m_transparency = 255;
@@ -133,4 +134,5 @@ private:
     bool m_settingsSaved = false;
     bool m_tracePaint = false;
     bool m_firstPaintDone = false;
+    bool m_audioStarted = false;
 };
