@@ -1,6 +1,7 @@
-// Runs the built player as real processes: a first start, later starts handing files over, a
-// killed instance, and hostile bytes on the instance socket. Relies only on the data folder,
-// exit codes and the socket, not on the main window's widgets.
+// Runs the built player as real processes on a private X server (offscreen when Xvfb is
+// missing): a first start, later starts handing files over, a hidden window brought back, a
+// killed instance, and hostile bytes on the instance socket. Looks only at the data folder, exit
+// codes, the socket and the X windows, not at the main window's widgets.
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@
 #include <QFile>
 #include <QLocalSocket>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QXmlStreamReader>
@@ -32,6 +34,12 @@ bool waitUntil(const std::function<bool()>& pred, int ms) {
     return pred();
 }
 
+bool accepts(const QString& socketPath) {
+    QLocalSocket probe;
+    probe.connectToServer(socketPath);
+    return probe.waitForConnected(200);
+}
+
 class SingleInstanceE2E : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -40,7 +48,9 @@ protected:
         QFile::setPermissions(m_runDir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         ASSERT_TRUE(QFile::copy(ORVO_SOURCE_DIR "/config.xml", m_dataDir + "/config.xml"));
         m_env = QProcessEnvironment::systemEnvironment();
+        m_env.remove(QStringLiteral("DISPLAY"));
         m_env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        if (!QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty()) startDisplay();
         m_env.insert(QStringLiteral("ORVO_AUDIO_OUTPUT"), QStringLiteral("null"));
         m_env.insert(QStringLiteral("ORVO_DATA_DIR"), m_dataDir);
         m_env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runDir);
@@ -51,6 +61,34 @@ protected:
             process->kill();  // nothing happens to one that has ended
             process->waitForFinished(10000);
         }
+        m_xvfb.terminate();  // after the players, so none dies of a lost display
+        if (!m_xvfb.waitForFinished(5000)) m_xvfb.kill(), m_xvfb.waitForFinished(5000);
+    }
+
+    // Xvfb picks a free display and writes its number once it takes connections.
+    void startDisplay() {
+        m_xvfb.setStandardErrorFile(QProcess::nullDevice());
+        m_xvfb.start(QStringLiteral("Xvfb"),
+                     {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+        waitUntil([&] { return m_xvfb.canReadLine() || m_xvfb.state() == QProcess::NotRunning; },
+                  20000);
+        bool ok = false;
+        const int display = m_xvfb.readLine().trimmed().toInt(&ok);
+        ASSERT_TRUE(ok) << "Xvfb did not start";
+        ASSERT_TRUE(waitUntil(
+            [&] { return accepts(QStringLiteral("/tmp/.X11-unix/X%1").arg(display)); }, 10000));
+        m_env.insert(QStringLiteral("DISPLAY"), QStringLiteral(":%1").arg(display));
+        m_env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    }
+
+    // xdotool's output lines, or an empty list when it failed or timed out (it is killed then).
+    QStringList xdotool(const QStringList& args, int ms = 10000) {
+        QProcess tool;
+        tool.setProcessEnvironment(m_env);
+        tool.start(QStringLiteral("xdotool"), args);
+        if (!tool.waitForFinished(ms)) tool.kill(), tool.waitForFinished(5000);
+        if (tool.exitStatus() != QProcess::NormalExit || tool.exitCode() != 0) return {};
+        return QString::fromUtf8(tool.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
     }
 
     QString serverName() const {
@@ -73,17 +111,9 @@ protected:
     // A first start, returned once its socket answers.
     QProcess* launchFirst() {
         QProcess* first = launch({});
-        const bool ready = waitUntil(
-            [&] {
-                if (first->state() == QProcess::NotRunning) return true;
-                QLocalSocket probe;
-                probe.connectToServer(serverName());
-                const bool up = probe.waitForConnected(200);
-                probe.abort();
-                return up;
-            },
-            30000);
-        EXPECT_TRUE(ready);
+        EXPECT_TRUE(waitUntil(
+            [&] { return first->state() == QProcess::NotRunning || accepts(serverName()); },
+            30000));
         EXPECT_EQ(first->state(), QProcess::Running);
         return first;
     }
@@ -123,6 +153,7 @@ protected:
     const QString m_runDir = m_root.path() + "/run";
     const QString m_musicDir = m_root.path() + "/music";
     QProcessEnvironment m_env;
+    QProcess m_xvfb;
     std::vector<std::unique_ptr<QProcess>> m_processes;
 };
 
@@ -138,6 +169,30 @@ TEST_F(SingleInstanceE2E, LaterStartsHandTheirFileOverAndEnd) {
     const QString other = musicFile(QStringLiteral("two.flac"));
     EXPECT_EQ(secondStart({other}), 0);
     EXPECT_EQ(playListPaths(), (QStringList{song, other}));
+    EXPECT_EQ(first->state(), QProcess::Running);
+}
+
+TEST_F(SingleInstanceE2E, AHiddenWindowComesBackWhenAFileIsHandedOver) {
+    if (!m_env.contains(QStringLiteral("DISPLAY")) ||
+        QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty()) {
+        GTEST_SKIP() << "needs Xvfb and xdotool";
+    }
+    QProcess* first = launchFirst();
+    // --sync waits until the window is mapped; the title is the player's name.
+    const QStringList mapped =
+        xdotool({"search", "--sync", "--onlyvisible", "--name", "欧沃播放器"});
+    ASSERT_EQ(mapped.size(), 1) << "no single mapped window: " << mapped.join(' ').toStdString();
+    EXPECT_EQ(xdotool({"getwindowname", mapped[0]}).join('|').toStdString(), "欧沃播放器");
+    // Another client unmaps it behind the player's back: Qt still thinks it is shown.
+    xdotool({"windowunmap", "--sync", mapped[0]}, 5000);
+    ASSERT_TRUE(xdotool({"search", "--onlyvisible", "--name", "欧沃播放器"}).isEmpty());
+    const QString song = musicFile(QStringLiteral("back.mp3"));
+    EXPECT_EQ(secondStart({song}), 0);
+    EXPECT_EQ(playListPaths(), QStringList{song});
+    const QStringList back =
+        xdotool({"search", "--sync", "--onlyvisible", "--name", "欧沃播放器"}, 5000);
+    EXPECT_EQ(back.join('|').toStdString(), mapped[0].toStdString())
+        << "the hand-over did not map the window again";
     EXPECT_EQ(first->state(), QProcess::Running);
 }
 
