@@ -163,26 +163,8 @@ QString COrvoPlayerApp::instanceServerName() {
 QWidget* COrvoPlayerApp::createMainWindow() { return new ControlPanelDlg(); }
 
 bool COrvoPlayerApp::deliverHandedOverPath(QWidget* window, const QString& path) {
-    if (!window) {
-        return false;
-    }
-    if (path.isEmpty()) {
-        // A start without a file only brings the player forward; an empty entry is useless.
-        showAndActivate(window);
-        return true;
-    }
-    return QMetaObject::invokeMethod(window, kHandOverMethod, Qt::DirectConnection,
-                                     Q_ARG(QString, path));
-}
-
-void COrvoPlayerApp::showAndActivate(QWidget* window) {
-    if (!window) {
-        return;
-    }
-    if (window->isMinimized()) {
-        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
-    }
-    window->show();
-    window->raise();
-    window->activateWindow();
+    // The window brings itself forward; with an empty path that is all it does (a start without
+    // a file adds no empty entry).
+    return window && QMetaObject::invokeMethod(window, kHandOverMethod, Qt::DirectConnection,
+                                               Q_ARG(QString, path));
 }

@@ -44,11 +44,10 @@ public:
     // OpenHandedOverFile(QString). The one place that names the main window's class.
     static QWidget* createMainWindow();
 
-    // The receiving side of a hand-over: without a path the window is only shown and
-    // activated; with one it goes to the window's OpenHandedOverFile. False when the window
-    // cannot take it.
+    // The receiving side of a hand-over: the path (empty for a start without a file) goes to the
+    // window's OpenHandedOverFile, which brings the window forward and adds a non-empty path.
+    // False when the window cannot take it.
     static bool deliverHandedOverPath(QWidget* window, const QString& path);
-    static void showAndActivate(QWidget* window);
 
 private:
     int runFirstInstance(bool listen);

@@ -211,6 +211,11 @@ void ControlPanelDlg::OpenHandedOverFile(const QString& path) {
         showNormal();
     } else if (!isVisible()) {
         show();
+    } else if (windowHandle() && !windowHandle()->isExposed()) {
+        // Unmapped behind Qt's back (another program hid it): Qt still thinks it is shown, so
+        // map it anew.
+        hide();
+        show();
     }
     m_controls->minButton->setStateIndex(0);
     m_canvas->UpdateCanvar(m_controls->minButton);
