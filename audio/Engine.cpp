@@ -82,6 +82,7 @@ bool Engine::init(int device, int rate) {
     }
     m_rate = rate;
     m_kind = m_output->kind();
+    m_latencyFrames = m_output->latencyFrames();
     m_pollMicros =
         std::clamp(static_cast<int>(kPollMicrosRealTime / speed), 50, kPollMicrosRealTime);
     return true;
@@ -102,6 +103,7 @@ void Engine::free() {
         output = std::move(m_output);
         m_rate = 0;
         m_kind = OutputKind::None;
+        m_latencyFrames = 0;
     }
     if (output) {
         output->stop();
@@ -234,7 +236,7 @@ std::int64_t Engine::lengthBytes(Handle stream) {
 std::int64_t Engine::positionBytes(Handle stream) {
     std::lock_guard<std::mutex> lock(m_mutex);
     auto s = findLocked(stream);
-    return s ? s->positionFrames() * 8 : -1;
+    return s ? s->heardFrames(m_latencyFrames) * 8 : -1;
 }
 
 bool Engine::setPositionBytes(Handle stream, std::int64_t bytes) {

@@ -71,6 +71,7 @@ private:
     std::unique_ptr<Output> m_output;
     int m_rate = 0;
     OutputKind m_kind = OutputKind::None;
+    std::int64_t m_latencyFrames = 0;  // of the output, subtracted from positions
     int m_pollMicros = 10000;
 
     CallbackGuard m_guard;

@@ -4,6 +4,7 @@
 // engine's lock held); the render function from the output's thread only.
 
 #include <cstddef>
+#include <cstdint>
 
 #include "audio/OrvoAudio.h"
 
@@ -19,6 +20,8 @@ public:
     virtual bool start() = 0;
     virtual void stop() = 0;
     virtual OutputKind kind() const = 0;
+    // Frames handed to the device but not yet heard (its buffer), known after start().
+    virtual std::int64_t latencyFrames() const { return 0; }
 };
 
 }  // namespace OrvoAudio

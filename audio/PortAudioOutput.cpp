@@ -92,6 +92,9 @@ bool PortAudioOutput::open(int deviceIndex) {
         logMessage(std::string("PortAudio open: ") + Pa_GetErrorText(err));
         return false;
     }
+    if (const PaStreamInfo* stream = Pa_GetStreamInfo(m_stream)) {
+        m_latencyFrames = static_cast<std::int64_t>(stream->outputLatency * m_rate);
+    }
     return true;
 }
 

@@ -20,6 +20,7 @@ public:
     bool start() override;
     void stop() override;
     OutputKind kind() const override { return OutputKind::PortAudio; }
+    std::int64_t latencyFrames() const override { return m_latencyFrames; }
 
 private:
     static int callback(const void* input, void* output, unsigned long frames,
@@ -31,6 +32,7 @@ private:
     void* m_context;
     bool m_initialised = false;
     PaStream* m_stream = nullptr;
+    std::int64_t m_latencyFrames = 0;
 };
 
 }  // namespace OrvoAudio

@@ -70,6 +70,17 @@ std::int64_t Stream::positionFrames() const {
     return m_position.load(std::memory_order_acquire);
 }
 
+std::int64_t Stream::heardFrames(std::int64_t latencyFrames) const {
+    if (m_seekSerial.load(std::memory_order_acquire) !=
+        m_consumerSerial.load(std::memory_order_acquire)) {
+        return positionFrames();  // a seek not yet heard reads as its target
+    }
+    const std::int64_t rendered = m_position.load(std::memory_order_acquire);
+    SwitchInfo last{};
+    const std::int64_t base = readSwitch(last) ? last.position : 0;
+    return std::max(std::min(base, rendered), rendered - latencyFrames);
+}
+
 bool Stream::seek(std::int64_t frame) {
     if (frame < 0 || (m_lengthFrames > 0 && frame > m_lengthFrames)) {
         return false;

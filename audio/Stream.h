@@ -51,6 +51,9 @@ public:
     void setPlaying(bool playing) { m_playing.store(playing, std::memory_order_release); }
     Activity activity() const;
     std::int64_t positionFrames() const;
+    // What the listener has heard when the output still holds latencyFrames of rendered audio:
+    // never before the position this stream last started from (0 or a seek target).
+    std::int64_t heardFrames(std::int64_t latencyFrames) const;
     bool seek(std::int64_t frame);
     void setVolume(float volume);
     float volume() const { return m_volume.load(std::memory_order_relaxed); }
