@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -29,6 +30,13 @@ void setConfig(const char* key, const QString& value) {
 }
 
 QColor bodyPixel(QWidget& w) { return w.grab().toImage().pixelColor(QPoint(150, 120)); }
+
+// Screenshots for a person to look at, kept with the build's test output.
+void saveArtifact(QWidget& w, const char* name) {
+    const QString dir = QStringLiteral(ORVO_BUILD_DIR "/tests/artifacts/mainwindow");
+    QDir().mkpath(dir);
+    w.grab().save(dir + u'/' + QLatin1String(name) + QStringLiteral(".png"));
+}
 
 void mouse(QWidget& w, QEvent::Type type, QPoint global, Qt::MouseButton button,
            Qt::MouseButtons buttons) {
@@ -149,6 +157,7 @@ TEST_F(ControlPanelDlgTest, TranslucencyOnAndOffReturnsToTheSamePlaceOpacityOnly
     EXPECT_EQ(w.canvas().opacity(), 255);  // a missing value means fully opaque
     w.move(100, 120);
     w.show();
+    saveArtifact(w, "opaque");
     const QRect opaque = w.geometry();
     QMap<IControl*, QRect> rects;
     for (IControl* c : w.controls().all()) rects.insert(c, c->rect());
@@ -164,6 +173,7 @@ TEST_F(ControlPanelDlgTest, TranslucencyOnAndOffReturnsToTheSamePlaceOpacityOnly
     EXPECT_EQ(w.mapToGlobal(w.controls().closeButton->rect().topLeft()), QPoint(407, 120));
     w.SetOpacity(90);
     EXPECT_EQ(w.canvas().opacity(), 90);
+    saveArtifact(w, "translucent");
 
     w.SetTranslucent(false);
     EXPECT_FALSE(w.canvas().isTranslucent());
