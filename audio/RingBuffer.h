@@ -1,8 +1,9 @@
 #pragma once
 // Single-producer / single-consumer ring of stereo float frames.
 // Threads: write() only from the producer (a stream's decoder thread), read()/skipTo() only from
-// the consumer (the output callback). Wait-free on both sides: no locks, no allocation after
-// construction. Indices count frames since construction and never wrap in practice (64 bits).
+// the consumer (the output callback); readable() and writeIndex() are also safe elsewhere as a
+// snapshot. Wait-free on both sides: no locks, no allocation after construction. Indices count
+// frames since construction and never wrap in practice (64 bits).
 
 #include <atomic>
 #include <cstddef>

@@ -59,7 +59,12 @@ Activity Stream::activity() const {
         m_seekSerial.load(std::memory_order_acquire)) {
         return Activity::Stopped;
     }
-    return m_underrun.load(std::memory_order_relaxed) ? Activity::Stalled : Activity::Playing;
+    if (!m_underrun.load(std::memory_order_relaxed)) {
+        return Activity::Playing;
+    }
+    // The last block ran short. If the decoder has refilled the ring since (typically right
+    // after play or a seek), the stream only waits for the output's next call: not a stall.
+    return m_ring && m_ring->readable() > 0 ? Activity::Playing : Activity::Stalled;
 }
 
 std::int64_t Stream::positionFrames() const {
@@ -92,18 +97,26 @@ bool Stream::seek(std::int64_t frame) {
     return true;
 }
 
+void Stream::setPlaying(bool playing) {
+    const bool was = m_playing.exchange(playing, std::memory_order_acq_rel);
+    if (playing && !was) {
+        wakeDecoder();  // it may sleep on a ring of audio that the callback is about to drop
+    }
+}
+
 void Stream::wakeDecoder() {
-    // Taking the mutex orders the change above before the decoder's next predicate check.
-    { std::lock_guard<std::mutex> lock(m_wakeMutex); }
+    // Under the mutex: the decoder cannot miss the change between its check and its wait.
+    {
+        std::lock_guard<std::mutex> lock(m_wakeMutex);
+        m_wakeGen.fetch_add(1, std::memory_order_acq_rel);
+    }
     m_wake.notify_all();
 }
 
-void Stream::sleepDecoder(std::uint64_t serial, std::chrono::microseconds timeout) {
+void Stream::sleepDecoder(std::uint64_t wakeGen, std::chrono::microseconds timeout) {
     std::unique_lock<std::mutex> lock(m_wakeMutex);
-    m_wake.wait_for(lock, timeout, [&] {
-        return m_quit.load(std::memory_order_acquire) ||
-               m_seekSerial.load(std::memory_order_acquire) != serial;
-    });
+    m_wake.wait_for(lock, timeout,
+                    [&] { return m_wakeGen.load(std::memory_order_acquire) != wakeGen; });
 }
 
 void Stream::setVolume(float volume) {
@@ -183,11 +196,14 @@ void Stream::decodeLoop() {
     std::vector<float> pending;
     std::size_t pendingAt = 0;  // frames of `pending` already written
     std::uint64_t serial = 0;
+    std::uint64_t switchIndex = 0;  // where in the ring the data of `serial` starts
     bool eof = false;
     const auto poll = std::chrono::microseconds(m_pollMicros);
     // m_pollMicros is 10 ms scaled by the output's speed; the same scale applies to audio time.
     const double microsPerFrame = 1e6 / m_rate * (m_pollMicros / 10000.0);
     while (!m_quit.load(std::memory_order_acquire)) {
+        // Read first: a wake-up after this point ends the sleep below.
+        const std::uint64_t wakeGen = m_wakeGen.load(std::memory_order_acquire);
         const std::uint64_t want = m_seekSerial.load(std::memory_order_acquire);
         if (want != serial) {
             const std::int64_t target = m_seekTarget.load(std::memory_order_relaxed);
@@ -195,14 +211,15 @@ void Stream::decodeLoop() {
             pending.clear();
             pendingAt = 0;
             serial = want;
-            publishSwitch(SwitchInfo{serial, m_ring->writeIndex(), target});
+            switchIndex = m_ring->writeIndex();
+            publishSwitch(SwitchInfo{serial, switchIndex, target});
             if (eof) {
                 m_eofSerial.store(serial, std::memory_order_release);
             }
             continue;
         }
         if (eof) {
-            sleepDecoder(serial, std::chrono::seconds(1));  // until a seek (or the end)
+            sleepDecoder(wakeGen, std::chrono::seconds(1));  // until a seek (or the end)
             continue;
         }
         if (pendingAt * 2 >= pending.size()) {
@@ -219,11 +236,20 @@ void Stream::decodeLoop() {
         pendingAt += written;
         if (written < frames) {
             // Full: sleep until about half of it has been played (few wake-ups per second).
-            const std::size_t queued = m_ring->capacity() - m_ring->writable();
+            // Only what follows the last switch will be played: after a seek the ring is
+            // full of old audio that the callback drops at once, so while playing the
+            // decoder comes back within a poll to refill it. While stopped nothing is
+            // dropped or played, and play() wakes the decoder.
+            const std::size_t full = m_ring->capacity() - m_ring->writable();
+            const std::uint64_t live = m_ring->writeIndex() - switchIndex;
+            const std::size_t queued =
+                m_playing.load(std::memory_order_acquire)
+                    ? static_cast<std::size_t>(std::min<std::uint64_t>(full, live))
+                    : full;
             const std::size_t half = m_ring->capacity() / 2;
             const auto untilHalf = std::chrono::microseconds(
                 static_cast<std::int64_t>(queued > half ? (queued - half) * microsPerFrame : 0.0));
-            sleepDecoder(serial, std::max(poll, untilHalf));
+            sleepDecoder(wakeGen, std::max(poll, untilHalf));
         }
     }
 }

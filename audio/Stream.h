@@ -48,7 +48,7 @@ public:
 
     // Control side. pollMicros: how long the decoder sleeps when the ring is full.
     bool startDecoder(int pollMicros);
-    void setPlaying(bool playing) { m_playing.store(playing, std::memory_order_release); }
+    void setPlaying(bool playing);
     Activity activity() const;
     std::int64_t positionFrames() const;
     // What the listener has heard when the output still holds latencyFrames of rendered audio:
@@ -80,8 +80,9 @@ private:
 
     void decodeLoop();
     void wakeDecoder();
-    // Sleeps until woken by a seek or the end, or until `timeout` passes.
-    void sleepDecoder(std::uint64_t serial, std::chrono::microseconds timeout);
+    // Sleeps until woken (seek, play, the end) after the decoder read `wakeGen`, or until
+    // `timeout` passes.
+    void sleepDecoder(std::uint64_t wakeGen, std::chrono::microseconds timeout);
     void publishChain();
     void publishSwitch(const SwitchInfo& info);
     bool readSwitch(SwitchInfo& info) const;
@@ -99,6 +100,7 @@ private:
     int m_pollMicros = 10000;  // shortest sleep; 10 ms at real time, less when sped up
     std::mutex m_wakeMutex;    // only for m_wake; never taken by the callback
     std::condition_variable m_wake;
+    std::atomic<std::uint64_t> m_wakeGen{0};  // counts wake-ups
 
     std::atomic<bool> m_playing{false};
     std::atomic<float> m_volume{1.0f};

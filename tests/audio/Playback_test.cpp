@@ -199,6 +199,47 @@ TEST_P(SeekTest, SeekWhilePlayingTakesEffectAtOnce) {
     EXPECT_NEAR(toneAmplitude(wav, 0, 4000, wav.frames() - 9 * kRate, 9 * kRate), 0.5, 0.05);
 }
 
+TEST_P(SeekTest, PlaybackGoesOnRightAfterSeekAndRestart) {
+    // Real time. A seek leaves the ring full of audio that is dropped unplayed; the decoder
+    // must refill it at once, not sleep as long as a full ring would last. Each case first
+    // seeks elsewhere, so that the ring is full (just refilled) when the request comes.
+    setenv("ORVO_AUDIO_SPEED", "1", 1);
+    ASSERT_TRUE(init(-1, kRate));
+    const Handle h = streamCreateFile(media(GetParam()));
+    ASSERT_NE(h, 0u);
+    ASSERT_TRUE(channelPlay(h));
+    const auto reaches = [h](double seconds) {
+        return waitFor(
+            [h, seconds] { return channelGetPosition(h) >= channelSeconds2Bytes(h, seconds); },
+            std::chrono::milliseconds(5000));
+    };
+    ASSERT_TRUE(reaches(0.3));
+    enum class Step { Seek, Restart, SeekWhileStopped };
+    for (const Step step : {Step::Seek, Step::Restart, Step::SeekWhileStopped}) {
+        ASSERT_TRUE(channelSetPosition(h, channelSeconds2Bytes(h, 10.0)));
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        double target = 20.0;
+        if (step == Step::Seek) {
+            ASSERT_TRUE(channelSetPosition(h, channelSeconds2Bytes(h, target)));
+        } else if (step == Step::Restart) {
+            target = 0.0;
+            ASSERT_TRUE(channelPlay(h, true));
+        } else {
+            ASSERT_TRUE(channelStop(h));
+            ASSERT_TRUE(channelSetPosition(h, channelSeconds2Bytes(h, target)));
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            ASSERT_TRUE(channelPlay(h));
+        }
+        const auto start = std::chrono::steady_clock::now();
+        ASSERT_TRUE(reaches(target + 0.3));
+        // 300 ms of audio plus a block of the output and a poll of the decoder, with slack;
+        // waiting out the decoder's sleep takes about 350 ms more.
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500))
+            << "case " << static_cast<int>(step);
+        EXPECT_EQ(channelIsActive(h), Activity::Playing);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Steps, SeekTest, ::testing::Values("steps.flac", "steps.mp3"),
                          [](const auto& info) { return std::string(info.param).substr(6); });
 
