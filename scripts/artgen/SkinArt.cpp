@@ -1,5 +1,7 @@
 #include "SkinArt.h"
 
+#include "DrawImages.h"
+
 #include "ArtCanvas.h"
 
 #include <QDir>
@@ -341,21 +343,6 @@ QByteArray SkinArt::skinLine(int n) {
         .toLatin1();
 }
 
-void SkinArt::paintCorners(QImage& img, int radius) {
-    // Hard edges: a blended pixel would no longer match the key and show as a pink fringe.
-    const int w = img.width(), h = img.height();
-    for (int y = 0; y < radius; ++y) {
-        for (int x = 0; x < radius; ++x) {
-            const qreal dx = radius - (x + 0.5), dy = radius - (y + 0.5);
-            if (dx * dx + dy * dy <= qreal(radius) * radius) continue;
-            img.setPixel(x, y, kMaskColor);
-            img.setPixel(w - 1 - x, y, kMaskColor);
-            img.setPixel(x, h - 1 - y, kMaskColor);
-            img.setPixel(w - 1 - x, h - 1 - y, kMaskColor);
-        }
-    }
-}
-
 bool SkinArt::writeAll(const QString& repoRoot) {
     bool ok = true;
     QByteArray list = kListDeclaration;
@@ -369,7 +356,8 @@ bool SkinArt::writeAll(const QString& repoRoot) {
         const QRect square(0, 30 * kScale, kDesignWidth * kScale, kDesignWidth * kScale);
         const QImage thumb = picture.copy(square).scaled(
             kThumbSide, kThumbSide, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        paintCorners(picture, kCornerRadius * kScale);
+        // The same hard-edged corners the player paints on imported backgrounds.
+        DrawImages::PaintCorners(picture, kMaskColorValue, kCornerRadius * kScale);
         ok = writeBmp(picture, QString("%1/%2.bmp").arg(dir).arg(n)) && ok;
         ok = writeBmp(thumb, QString("%1/%2_s.bmp").arg(dir).arg(n)) && ok;
         list += skinLine(n);

@@ -21,7 +21,6 @@ public:
 
     // The picture of skin n (1..4) without its corners.
     static QImage design(int n);
-    static void paintCorners(QImage& img, int radius);
 
     // skinlist.xml: this declaration, then one line per skin, CR LF line ends.
     static constexpr const char* kListDeclaration = "<?xml version=\"1.0\" ?>\r\n";
