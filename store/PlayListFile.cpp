@@ -1,18 +1,23 @@
 #include "PlayListFile.h"
 
+#include "AtomicFile.h"
 #include "StoreText.h"
 #include "XmlDocumentFile.h"
+
+#include <QFile>
 
 namespace {
 
 const char kPlayList[] = "playlist.xml";
 const char kRadioList[] = "radiolist.xml";
+const char kDamagedCopy[] = "playlist.xml.bad";
 
 using Decoder = QString (*)(const std::string&);
 
-void appendEntries(const QString& fileName, Decoder decode, QList<tagFileListInfo>* list) {
+// Returns whether the file was read whole (false also when it is missing).
+bool appendEntries(const QString& fileName, Decoder decode, QList<tagFileListInfo>* list) {
     TiXmlDocument document;
-    XmlDocumentFile::load(XmlDocumentFile::dataPath(fileName), &document);
+    const bool whole = XmlDocumentFile::load(XmlDocumentFile::dataPath(fileName), &document);
     for (const TiXmlElement* e = document.FirstChildElement(); e; e = e->NextSiblingElement()) {
         tagFileListInfo entry;
         // The element's name is not checked: a hand-added element is an entry too.
@@ -25,6 +30,7 @@ void appendEntries(const QString& fileName, Decoder decode, QList<tagFileListInf
         }
         list->append(entry);
     }
+    return whole;
 }
 
 }  // namespace
@@ -42,7 +48,13 @@ void PlayListFile::write(const QList<tagFileListInfo>& list) {
 }
 
 void PlayListFile::read(QList<tagFileListInfo>* list) {
-    appendEntries(kPlayList, &StoreText::fromUtf8, list);
+    if (appendEntries(kPlayList, &StoreText::fromUtf8, list)) return;
+    // Only the entries before a fault were read, and the player's next save writes just those:
+    // keep the damaged file beside it so the rest can still be recovered by hand.
+    QFile damaged(XmlDocumentFile::dataPath(kPlayList));
+    if (damaged.size() > 0 && damaged.open(QIODevice::ReadOnly)) {
+        AtomicFile::save(XmlDocumentFile::dataPath(kDamagedCopy), damaged.readAll());
+    }
 }
 
 void PlayListFile::readRadio(QList<tagFileListInfo>* list) {

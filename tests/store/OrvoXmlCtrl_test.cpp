@@ -139,6 +139,7 @@ TEST_F(StoreTest, PlayListWriteIsByteExactAndReadAppends) {
     EXPECT_TRUE(readList(PlayList).isEmpty());
     QFile::remove(file("playlist.xml"));
     EXPECT_TRUE(readList(PlayList).isEmpty());
+    EXPECT_EQ(read("playlist.xml.bad"), "<missing>");  // whole or missing files are not faults
 }
 
 TEST_F(StoreTest, PlayListAndRadioListReadingRules) {
@@ -147,8 +148,11 @@ TEST_F(StoreTest, PlayListAndRadioListReadingRules) {
           "<Song value=\"/other.mp3\" extra=\"x\" />\n<MU />\n"
           "<MU value=\"/a.mp3\" name=\"ok\"><nested value=\"/no.mp3\" /></MU>\n"
           "<MU value=\"/broken.mp3\" name=\"cut\n");
+    const QByteArray damaged = read("playlist.xml");
     EXPECT_EQ(texts(readList(PlayList)).mid(0, 4),
               (QStringList{"swapped|/s.mp3", "|/other.mp3", "|", "ok|/a.mp3"}));
+    // The next save keeps only what was read: the damaged file is kept aside first.
+    EXPECT_EQ(read("playlist.xml.bad"), damaged);
 
     write("radiolist.xml",
           "<?xml version=\"1.0\" ?>\n<R value=\"http://h/a\" name=\"电台 &amp; 1\" />\n");
