@@ -79,7 +79,7 @@ QSize WindowGeometry::ParseWindowSize(const QString& text) {
     const int w = pieces.at(0).trimmed().toInt(&okW);
     const int h = pieces.at(1).trimmed().toInt(&okH);
     if (!okW || !okH || w <= 0 || h <= 0) return {kDefaultWidth, kDefaultHeight};
-    return {std::max(w, kMinWidth), std::max(h, kMinHeight)};
+    return {std::clamp(w, kMinWidth, kMaxStoredSide), std::clamp(h, kMinHeight, kMaxStoredSide)};
 }
 
 QString WindowGeometry::FormatWindowSize(int w, int h, int inset) {

@@ -27,6 +27,9 @@ class WindowGeometry {
 public:
     static constexpr int kMinWidth = 303;
     static constexpr int kMinHeight = 526;
+    // A stored side above this is cut to it: no screen is larger, and a corrupt value must not
+    // make the canvas allocate gigabytes before the window is even shown.
+    static constexpr int kMaxStoredSide = 8192;
     // Used when the stored size is missing or unusable.
     static constexpr int kDefaultWidth = 320;
     static constexpr int kDefaultHeight = 560;

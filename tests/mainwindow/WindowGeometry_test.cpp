@@ -30,6 +30,7 @@ TEST(WindowGeometrySize, StoredSizeIsParsedOrReplaced) {
     // Too small is raised to the minimum, per side; unusable text gives the default size.
     EXPECT_EQ(WindowGeometry::ParseWindowSize("316,400"), QSize(316, 526));
     EXPECT_EQ(WindowGeometry::ParseWindowSize("10,10"), QSize(303, 526));
+    EXPECT_EQ(WindowGeometry::ParseWindowSize("60000,9000"), QSize(8192, 8192));
     const QSize fallback(WindowGeometry::kDefaultWidth, WindowGeometry::kDefaultHeight);
     for (const char* bad : {"", "1", "320", "abc,def", "320,x", "-5,600", "0,0", ",,,"}) {
         EXPECT_EQ(WindowGeometry::ParseWindowSize(QString::fromLatin1(bad)), fallback) << bad;
