@@ -90,7 +90,7 @@ bool Engine::init(int device, int rate) {
 
 void Engine::free() {
     std::vector<std::shared_ptr<Stream>> doomed;
-    std::unique_ptr<Output> output;
+    bool synced = true;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         for (auto& entry : m_streams) {
@@ -99,15 +99,19 @@ void Engine::free() {
         m_streams.clear();
         m_fxOwner.clear();
         m_attached.clear();
-        publishLocked();
-        output = std::move(m_output);
+        synced = publishLocked();
+        // Stopped under the lock: an init() elsewhere must not start a second output (and a
+        // second callback) while this one still runs. The callback never takes this lock.
+        if (m_output) {
+            m_output->stop();
+            m_output.reset();
+        }
         m_rate = 0;
         m_kind = OutputKind::None;
         m_latencyFrames = 0;
     }
-    if (output) {
-        output->stop();
-        output.reset();
+    if (!synced) {
+        leakStreams(doomed);
     }
     doomed.clear();  // joins the decoder threads
 }
@@ -134,7 +138,7 @@ Handle Engine::nextHandleLocked() {
     return ++m_lastHandle;
 }
 
-void Engine::publishLocked() {
+bool Engine::publishLocked() {
     auto* snapshot = new Snapshot();
     snapshot->streams.reserve(m_attached.size());
     for (Handle h : m_attached) {
@@ -144,9 +148,21 @@ void Engine::publishLocked() {
         }
     }
     Snapshot* old = m_snapshot.exchange(snapshot, std::memory_order_seq_cst);
-    if (m_guard.synchronize()) {
-        delete old;
+    if (!m_guard.synchronize()) {
+        return false;  // the callback is stuck inside: `old` stays alive (leaked)
     }
+    delete old;
+    return true;
+}
+
+void Engine::leakStreams(std::vector<std::shared_ptr<Stream>>& streams) {
+    // A callback stuck inside may still mix these streams through the leaked snapshot: keep
+    // them (and their decoder threads) alive for good rather than free memory it reads.
+    for (auto& stream : streams) {
+        stream->setPlaying(false);
+        (void)new std::shared_ptr<Stream>(std::move(stream));
+    }
+    streams.clear();
 }
 
 Handle Engine::createStream(const std::string& path, std::uint64_t offset, std::uint64_t length) {
@@ -171,6 +187,7 @@ Handle Engine::createStream(const std::string& path, std::uint64_t offset, std::
 
 bool Engine::freeStream(Handle stream) {
     std::shared_ptr<Stream> doomed;
+    bool synced = true;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         auto it = m_streams.find(stream);
@@ -183,9 +200,13 @@ bool Engine::freeStream(Handle stream) {
         auto at = std::find(m_attached.begin(), m_attached.end(), stream);
         if (at != m_attached.end()) {
             m_attached.erase(at);
-            publishLocked();
+            synced = publishLocked();
         }
         doomed->setPlaying(false);
+    }
+    if (!synced) {
+        std::vector<std::shared_ptr<Stream>> kept{std::move(doomed)};
+        leakStreams(kept);
     }
     doomed.reset();  // joins its decoder thread, outside the lock
     return true;
@@ -205,7 +226,7 @@ bool Engine::play(Handle stream, bool restart) {
     }
     if (std::find(m_attached.begin(), m_attached.end(), stream) == m_attached.end()) {
         m_attached.push_back(stream);
-        publishLocked();
+        (void)publishLocked();  // nothing is freed here: a failed wait only leaks the snapshot
     }
     s->setPlaying(true);
     return true;

@@ -4,7 +4,8 @@
 // lock; Stream::m_seekMutex is taken inside it, never the other way round). A stream's decoder
 // thread is joined outside m_mutex. render() runs on the output's thread, takes no lock and reads
 // the set of playing streams from an immutable snapshot published through an atomic pointer;
-// replaced snapshots are deleted after CallbackGuard::synchronize().
+// replaced snapshots are deleted after CallbackGuard::synchronize(). free() stops the output
+// under m_mutex, so at most one output (one callback) ever runs.
 
 #include <atomic>
 #include <cstdint>
@@ -60,7 +61,10 @@ private:
 
     std::shared_ptr<Stream> findLocked(Handle stream) const;
     Handle nextHandleLocked();
-    void publishLocked();
+    // Publishes the attached streams to the callback. False when the wait for the callback
+    // timed out: the old snapshot is then leaked, and streams it held must not be freed.
+    [[nodiscard]] bool publishLocked();
+    static void leakStreams(std::vector<std::shared_ptr<Stream>>& streams);
 
     mutable std::mutex m_mutex;
     std::unordered_map<Handle, std::shared_ptr<Stream>> m_streams;

@@ -131,7 +131,7 @@ bool Stream::addFx(std::uint32_t handle) {
         return false;
     }
     m_fx.emplace_back(handle, std::make_unique<PeakingEq>(m_rate));
-    publishChain();
+    (void)publishChain();  // nothing is freed here: a failed wait only leaks the old chain
     return true;
 }
 
@@ -143,8 +143,7 @@ bool Stream::removeFx(std::uint32_t handle) {
     }
     std::unique_ptr<PeakingEq> removed = std::move(it->second);
     m_fx.erase(it);
-    publishChain();
-    if (!m_guard.synchronize()) {
+    if (!publishChain()) {
         (void)removed.release();  // the callback is stuck inside: leak rather than free under it
     }
     return true;
@@ -159,15 +158,17 @@ PeakingEq* Stream::fx(std::uint32_t handle) {
     return nullptr;
 }
 
-void Stream::publishChain() {
+bool Stream::publishChain() {
     auto* chain = new FxChain();
     for (const auto& entry : m_fx) {
         chain->items[chain->count++] = entry.second.get();
     }
     FxChain* old = m_chain.exchange(chain, std::memory_order_seq_cst);
-    if (m_guard.synchronize()) {
-        delete old;
+    if (!m_guard.synchronize()) {
+        return false;  // the callback is stuck inside: `old` stays alive (leaked)
     }
+    delete old;
+    return true;
 }
 
 void Stream::publishSwitch(const SwitchInfo& info) {

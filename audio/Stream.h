@@ -83,7 +83,9 @@ private:
     // Sleeps until woken (seek, play, the end) after the decoder read `wakeGen`, or until
     // `timeout` passes.
     void sleepDecoder(std::uint64_t wakeGen, std::chrono::microseconds timeout);
-    void publishChain();
+    // False when the wait for the callback timed out (the old chain is then leaked, and the
+    // effects it pointed to must not be freed either).
+    [[nodiscard]] bool publishChain();
     void publishSwitch(const SwitchInfo& info);
     bool readSwitch(SwitchInfo& info) const;
 

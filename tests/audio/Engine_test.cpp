@@ -251,6 +251,42 @@ TEST_F(EngineTest, ConcurrentCallsFromManyThreads) {
     for (Handle h : handles) EXPECT_EQ(channelGetLength(h), -1);
 }
 
+// Two threads bring the output up and down while a third keeps a stream playing: an init()
+// must never start an output while a free() elsewhere still has the old one running (two
+// callbacks would read the same rings), and nothing may be used after it was freed.
+TEST_F(EngineTest, InitAndFreeRaceWithPlayback) {
+    const int baseline = threadCount();
+    std::atomic<bool> stop{false};
+    std::atomic<int> cycles{0};
+    std::atomic<int> played{0};
+    std::vector<std::thread> workers;
+    for (int t = 0; t < 2; ++t) {
+        workers.emplace_back([&] {
+            while (!stop.load()) {
+                if (init(-1, kRate)) ++cycles;
+                std::this_thread::sleep_for(std::chrono::microseconds(200));
+                OrvoAudio::free();
+            }
+        });
+    }
+    workers.emplace_back([&] {
+        while (!stop.load()) {
+            const Handle h = streamCreateFile(media("tone1k.flac"));
+            if (h == 0) continue;
+            if (channelPlay(h)) ++played;
+            channelSetPosition(h, 8 * kRate);
+            channelGetPosition(h);
+            streamFree(h);
+        }
+    });
+    EXPECT_TRUE(waitFor([&] { return cycles.load() >= 200 && played.load() >= 20; },
+                        std::chrono::milliseconds(15000)));
+    stop.store(true);
+    for (auto& w : workers) w.join();
+    OrvoAudio::free();
+    EXPECT_TRUE(waitFor([&] { return threadCount() == baseline; }));
+}
+
 // Extended mode: every real-world file under ORVO_CORPUS/audio opens (or is refused), plays to
 // its end, seeks and is freed without a crash or a hang.
 TEST(CorpusTest, RealWorldFilesPlayOrAreRefused) {
