@@ -1,5 +1,8 @@
 #include "DrawImages.h"
 
+#include "AtomicFile.h"
+
+#include <QBuffer>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -37,18 +40,12 @@ QImage onBlack(const QImage& src) {
 }
 
 bool saveBmp(const QImage& img, const QString& path) {
-    // Through a temporary name, so a failed write never leaves half a picture under the real one.
-    const QString tmp = path + QStringLiteral(".part");
-    if (!img.convertToFormat(QImage::Format_RGB32).save(tmp, "BMP")) {
-        QFile::remove(tmp);
-        return false;
-    }
-    QFile::remove(path);
-    if (!QFile::rename(tmp, path)) {
-        QFile::remove(tmp);
-        return false;
-    }
-    return true;
+    // The one atomic save of the project: a failed write never leaves half a picture behind.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    return img.convertToFormat(QImage::Format_RGB32).save(&buffer, "BMP") &&
+           AtomicFile::save(path, bytes);
 }
 
 }  // namespace
