@@ -331,8 +331,6 @@ void UICanvar::UpdateCanvar(IControl* control) {
     if (control && m_window) m_window->update(control->rect());
 }
 
-void UICanvar::repaint(IControl* control) { UpdateCanvar(control); }
-
 IControl* UICanvar::controlAt(QPoint pt) const {
     for (auto it = m_controls.crbegin(); it != m_controls.crend(); ++it) {
         IControl* c = *it;
@@ -343,15 +341,15 @@ IControl* UICanvar::controlAt(QPoint pt) const {
 
 void UICanvar::MouseMove(QPoint pt) {
     if (m_captured) {
-        if (m_captured->mouseMove(pt)) repaint(m_captured);
+        if (m_captured->mouseMove(pt)) UpdateCanvar(m_captured);
         return;
     }
     IControl* c = controlAt(pt);
     if (c != m_hover) {
-        if (m_hover && m_hover->mouseLeave()) repaint(m_hover);
+        if (m_hover && m_hover->mouseLeave()) UpdateCanvar(m_hover);
         m_hover = c;
     }
-    if (c && c->mouseMove(pt)) repaint(c);
+    if (c && c->mouseMove(pt)) UpdateCanvar(c);
 }
 
 void UICanvar::MouseHover(QPoint pt) {
@@ -372,7 +370,7 @@ void UICanvar::MouseHover(QPoint pt) {
 
 void UICanvar::MouseLeave() {
     if (m_captured) return;  // the pressed control keeps the mouse until release
-    if (m_hover && m_hover->mouseLeave()) repaint(m_hover);
+    if (m_hover && m_hover->mouseLeave()) UpdateCanvar(m_hover);
     m_hover = nullptr;
 }
 
@@ -381,13 +379,13 @@ void UICanvar::LButtonDown(QPoint pt) {
     IControl* c = controlAt(pt);
     if (!c || !c->isEnabled()) return;
     m_captured = c;
-    if (c->mousePress(pt)) repaint(c);
+    if (c->mousePress(pt)) UpdateCanvar(c);
 }
 
 void UICanvar::LButtonUp(QPoint pt) {
     IControl* c = m_captured;
     m_captured = nullptr;  // before the report: its handler may run a nested event loop
-    if (c && c->mouseRelease(pt)) repaint(c);
+    if (c && c->mouseRelease(pt)) UpdateCanvar(c);
     MouseMove(pt);
 }
 
@@ -396,12 +394,12 @@ void UICanvar::LBUTTONDBCLICK(QWidget*, QPoint pt) {
     IControl* c = controlAt(pt);
     if (!c || !c->isEnabled()) return;
     m_captured = c;
-    if (c->mouseDoubleClick(pt)) repaint(c);
+    if (c->mouseDoubleClick(pt)) UpdateCanvar(c);
 }
 
 void UICanvar::MouseWheel(QPoint pt, int angleDelta) {
     IControl* c = controlAt(pt);
-    if (c && c->isEnabled() && c->wheel(pt, angleDelta)) repaint(c);
+    if (c && c->isEnabled() && c->wheel(pt, angleDelta)) UpdateCanvar(c);
 }
 
 bool UICanvar::IsOperationControl(QPoint pt) const {

@@ -61,8 +61,6 @@ public:
 
     // Where the background and controls lie: inset by 5 pixels while translucent.
     QRect contentRect() const;
-    // The composed background (shadow, keyed and stretched picture) at device pixels.
-    const QImage& composedBackground() const { return m_composed; }
     // The topmost control that takes the mouse at a point (enabled or not), or null.
     IControl* controlAt(QPoint pt) const;
 
@@ -77,7 +75,6 @@ private:
     void paintShadow(QImage& img, const QRect& content, qreal dpr) const;
     void compose(qreal dpr);
     void paintLayers(QPainter& p, const QRect& area, qreal dpr);
-    void repaint(IControl* control);
 
     QWidget* m_window;
     QList<IControl*> m_controls;  // not owned

@@ -64,7 +64,6 @@ QRect UIList::thumbRect() const {
 void UIList::setScrollPixels(int px) {
     m_scrollPx = std::clamp(px, 0, maxScroll());
     m_startIndex = m_scrollPx / rowHeight();
-    m_thumbY = thumbRect().isEmpty() ? 0 : thumbRect().y() - rect().y();
 }
 
 int UIList::visibleRowCount() const { return std::max(0, height()) / rowHeight(); }

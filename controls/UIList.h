@@ -84,7 +84,6 @@ private:
     int m_hoverRow = -1;
     int m_startIndex = 0;
     int m_thumbHeight = 0;
-    int m_thumbY = 0;
     int m_step = 1;
     bool m_hasSongs = false;
     bool m_draggingThumb = false;

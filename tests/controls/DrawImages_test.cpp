@@ -88,7 +88,9 @@ TEST_F(DrawImagesTest, CorpusPictures) {
         const bool ok = make(dir.filePath(name), QSize(120, 90));
         made += ok;
         EXPECT_EQ(files().size(), before + (ok ? 2 : 0)) << qPrintable(name);
-        if (ok) EXPECT_EQ(load(result.fileName).size(), QSize(120, 90)) << qPrintable(name);
+        if (ok) {
+            EXPECT_EQ(load(result.fileName).size(), QSize(120, 90)) << qPrintable(name);
+        }
     }
     EXPECT_GT(made, 0);
 }

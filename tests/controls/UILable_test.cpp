@@ -22,10 +22,11 @@ TEST(UILableTest, ClipsToItsRectAndScrollsByTheOffset) {
     for (int y = 0; y < 30; ++y)
         for (int x = 0; x < 300; ++x) {
             lit += plain.pixelColor(x, y) == QColor(Qt::white);
-            if (!r.contains(x, y))
+            if (!r.contains(x, y)) {
                 ASSERT_EQ(plain.pixel(x, y) | shifted.pixel(x, y), 0u) << x;
-            else if (x < r.right() - 13)
+            } else if (x < r.right() - 13) {
                 ASSERT_EQ(shifted.pixel(x, y), plain.pixel(x + 13, y));
+            }
         }
     EXPECT_GT(lit, 50);
     l.EmptyString();
