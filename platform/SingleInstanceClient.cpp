@@ -5,17 +5,23 @@
 #include <QLocalSocket>
 #include <QThread>
 
+#include "SingleInstanceAccess.h"
 #include "SingleInstanceFrame.h"
 
 namespace {
 
-enum class Attempt { Delivered, NotConnected, ClosedEarly, TimedOut };
+enum class Attempt { Delivered, NotConnected, ForeignServer, ClosedEarly, TimedOut };
 
 Attempt tryOnce(const QString& serverName, const QByteArray& message, int connectMs, int ackMs) {
     QLocalSocket socket;
     socket.connectToServer(serverName);
     if (!socket.waitForConnected(qMax(1, connectMs))) {
         return Attempt::NotConnected;
+    }
+    // Whoever listens under our name but runs as another user must not learn the path.
+    if (!SingleInstanceAccess::isPeerSameUser(socket.socketDescriptor())) {
+        socket.abort();
+        return Attempt::ForeignServer;
     }
     QDeadlineTimer deadline(ackMs);
     socket.write(message);
@@ -58,6 +64,9 @@ SingleInstanceClient::Result SingleInstanceClient::send(const QString& serverNam
             tryOnce(serverName, *message, int(qMax<qint64>(1, left)), timing.ackTimeoutMs);
         if (attempt == Attempt::Delivered) {
             return Result::Delivered;
+        }
+        if (attempt == Attempt::ForeignServer) {
+            return Result::ForeignServer;  // it will not turn into ours by waiting
         }
         if (attempt == Attempt::TimedOut) {
             return Result::NotAcknowledged;

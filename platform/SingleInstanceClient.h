@@ -9,6 +9,7 @@ public:
     enum class Result {
         Delivered,        // the running instance acknowledged the path
         NoInstance,       // nobody listened within the connect window
+        ForeignServer,    // the listener runs as another user; nothing was sent
         NotAcknowledged,  // connected, but no acknowledgement within the time limit
         TooLong,          // the path does not fit in a message
     };

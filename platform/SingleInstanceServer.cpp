@@ -4,33 +4,8 @@
 #include <QPointer>
 #include <QTimer>
 
+#include "SingleInstanceAccess.h"
 #include "SingleInstanceFrame.h"
-
-#ifdef __linux__
-#include <sys/socket.h>
-#include <unistd.h>
-#endif
-
-namespace {
-
-// The socket file is already owner-only; checking the peer's user as well keeps a socket placed
-// in a shared folder (no private runtime folder) from accepting other users.
-bool isSameUser(QLocalSocket* socket) {
-#ifdef __linux__
-    ucred cred{};
-    socklen_t size = sizeof(cred);
-    if (::getsockopt(int(socket->socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &cred, &size) != 0 ||
-        size != sizeof(cred)) {
-        return false;
-    }
-    return cred.uid == ::geteuid();
-#else
-    Q_UNUSED(socket);
-    return true;
-#endif
-}
-
-}  // namespace
 
 // One connected peer: reads one message, hands the path over, answers, and goes away.
 class SingleInstancePeer : public QObject {
@@ -150,7 +125,10 @@ void SingleInstanceServer::close() { m_server.close(); }
 
 void SingleInstanceServer::acceptPending() {
     while (QLocalSocket* socket = m_server.nextPendingConnection()) {
-        if (m_peerCount >= kMaxPeers || !isSameUser(socket)) {
+        // The socket file is owner-only already; the peer check also holds where the socket
+        // sits in a folder others can reach.
+        if (m_peerCount >= kMaxPeers ||
+            !SingleInstanceAccess::isPeerSameUser(socket->socketDescriptor())) {
             socket->abort();
             socket->deleteLater();
             continue;

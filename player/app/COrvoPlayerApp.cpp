@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QPointer>
 #include <QStandardPaths>
 #include <QSysInfo>
 #include <QVersionNumber>
@@ -13,6 +12,7 @@
 
 #include "DataDirectory.h"
 #include "InstanceKey.h"
+#include "SingleInstanceAccess.h"
 #include "SingleInstanceClient.h"
 #include "SingleInstanceLock.h"
 #include "SingleInstanceServer.h"
@@ -23,17 +23,23 @@ namespace {
 
 constexpr char kHandOverMethod[] = "OpenHandedOverFile";
 
+// Where the lock and the socket live. Qt's runtime folder is the user's own; without one (no
+// XDG_RUNTIME_DIR, or Qt's fallback under /tmp taken by someone else) a private folder of ours
+// under the temp folder. When even that is not ours there is no safe place: empty. Asked once:
+// without XDG_RUNTIME_DIR Qt warns on every call.
 QString runtimeDirectory() {
-    // Qt makes sure this folder exists and is private to the user. Asked once: without
-    // XDG_RUNTIME_DIR Qt warns on every call.
     static const QString dir = [] {
         const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-        return runtime.isEmpty() ? QDir::tempPath() : runtime;
+        if (SingleInstanceAccess::isPrivateFolder(runtime)) {
+            return runtime;
+        }
+        return SingleInstanceAccess::privateFolder(QDir::tempPath(),
+                                                   QStringLiteral("orvoplayer-%1").arg(::getuid()));
     }();
     return dir;
 }
 
-// The user id is part of the names so that users sharing a fallback folder never meet.
+// The user id is part of the names too, so users never meet even should they share a folder.
 QString instanceBaseName() {
     return QStringLiteral("%1-%2").arg(QLatin1String(OrvoInstance::kInstanceKey)).arg(::getuid());
 }
@@ -56,6 +62,12 @@ int COrvoPlayerApp::start() {
         return 1;
     }
 
+    if (runtimeDirectory().isEmpty()) {
+        // A lock or socket in a folder others control could keep the player from starting or
+        // hand files to someone else; a player without hand-over is the lesser loss.
+        qWarning("OrvoPlayer: no private folder for the instance lock; running without hand-over");
+        return runFirstInstance(false);
+    }
     m_instanceLock = std::make_unique<SingleInstanceLock>(instanceLockPath());
     switch (m_instanceLock->tryAcquire()) {
         case SingleInstanceLock::Outcome::Acquired:
@@ -79,7 +91,6 @@ int COrvoPlayerApp::runFirstInstance(bool listen) {
     std::unique_ptr<QWidget> window(createMainWindow());
     SingleInstanceServer server;
     QWidget* target = window.get();
-    const QPointer<QWidget> guard(target);
     connect(
         &server, &SingleInstanceServer::pathReceived, target,
         [target](const QString& path) {
@@ -99,12 +110,8 @@ int COrvoPlayerApp::runFirstInstance(bool listen) {
     const int code = exec();
     // Nothing may be handed to a window that is going away; its destructor saves settings.
     server.close();
-    if (guard) {
-        QObject::disconnect(&server, nullptr, target, nullptr);
-        window.reset();
-    } else {
-        window.release();  // it deleted itself on close
-    }
+    QObject::disconnect(&server, nullptr, target, nullptr);
+    window.reset();
     return code;
 }
 
@@ -112,6 +119,10 @@ int COrvoPlayerApp::handOver() {
     switch (SingleInstanceClient::send(instanceServerName(), m_commandLineFile)) {
         case SingleInstanceClient::Result::Delivered:
         case SingleInstanceClient::Result::NoInstance:
+            break;
+        case SingleInstanceClient::Result::ForeignServer:
+            qWarning("OrvoPlayer: %s is served by another user; the file was not handed over",
+                     qPrintable(instanceServerName()));
             break;
         case SingleInstanceClient::Result::NotAcknowledged:
             qWarning("OrvoPlayer: the running player did not confirm the hand-over");
