@@ -7,6 +7,7 @@
 
 #include "BackgroundFader.h"
 #include "WindowGeometry.h"
+#include "app/InstanceKey.h"
 #include "controls/IControlEventS.h"
 
 #include <QImage>
@@ -23,8 +24,8 @@ class ControlPanelDlg : public QWidget, public IControlEventS {
     Q_OBJECT
 public:
     // Names the single-instance property the window carries with the value 1.
-    static constexpr const char* kInstanceKey = "BA77185C-A5D5-406c-86FC-0974C8BA9337";
-    static constexpr const char* kTitle = "欧沃播放器";
+    static constexpr const char* kInstanceKey = OrvoInstance::kInstanceKey;
+    static constexpr const char* kTitle = OrvoInstance::kWindowTitle;
     // The numbers the settings pages address these operations by.
     static constexpr int kUserMessage = 1024;
     static constexpr int kMsgSetOpacity = kUserMessage + 206;
