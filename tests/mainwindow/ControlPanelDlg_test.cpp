@@ -1,5 +1,4 @@
 #include "mainwindow/ControlPanelDlg.h"
-#include "MainWindowTestData.h"
 #include "mainwindow/SkinControls.h"
 
 #include "controls/UIButton.h"
@@ -8,14 +7,16 @@
 #include "controls/UIList.h"
 #include "controls/UISlider.h"
 #include "core/ConfigKeys.h"
+#include "core/StoreBinding.h"
+#include "platform/DataDirectory.h"
 
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 
 using namespace ConfigKeys;
 using namespace Qt::StringLiterals;
@@ -24,43 +25,78 @@ namespace {
 
 QString config(const char* key) { return StoreBinding::ReadConfigValue(key, u"<none>"_s); }
 
-void setConfig(const char* key, const QString& value) {
-    StoreBinding::WriteConfigValue(key, value);
-    ASSERT_EQ(config(key), value.isEmpty() ? u"<none>"_s : value) << key;
+void setConfig(std::initializer_list<std::pair<const char*, QString>> values) {
+    for (const auto& [key, value] : values) {
+        StoreBinding::WriteConfigValue(key, value);
+        ASSERT_EQ(config(key), value.isEmpty() ? u"<none>"_s : value) << key;
+    }
 }
 
 QColor bodyPixel(QWidget& w) { return w.grab().toImage().pixelColor(QPoint(150, 120)); }
 
-// Screenshots for a person to look at, kept with the build's test output.
-void saveArtifact(QWidget& w, const char* name) {
-    const QString dir = QStringLiteral(ORVO_BUILD_DIR "/tests/artifacts/mainwindow");
-    QDir().mkpath(dir);
-    w.grab().save(dir + u'/' + QLatin1String(name) + QStringLiteral(".png"));
+QMap<IControl*, QRect> rectsOf(ControlPanelDlg& w) {
+    QMap<IControl*, QRect> rects;
+    for (IControl* c : w.controls().all()) rects.insert(c, c->rect());
+    return rects;
 }
 
-void mouse(QWidget& w, QEvent::Type type, QPoint global, Qt::MouseButton button,
-           Qt::MouseButtons buttons) {
-    QMouseEvent e(type, QPointF(w.mapFromGlobal(global)), QPointF(global), button, buttons,
-                  Qt::NoModifier);
-    QApplication::sendEvent(&w, &e);
+// Screenshots for a person to look at, kept with the build's test output.
+void saveArtifact(QWidget& w, const char* name) {
+    const QString dir = QStringLiteral(ORVO_BUILD_DIR "/tests/artifacts/mainwindow/");
+    QDir().mkpath(dir);
+    w.grab().save(dir + QLatin1String(name) + u".png"_s);
 }
 
 // A press, a move by delta (in global coordinates, as a real drag) and a release.
 void drag(QWidget& w, QPoint from, QPoint delta) {
     const QPoint start = w.mapToGlobal(from);
-    mouse(w, QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
-    mouse(w, QEvent::MouseMove, start + delta, Qt::NoButton, Qt::LeftButton);
-    mouse(w, QEvent::MouseButtonRelease, start + delta, Qt::LeftButton, Qt::NoButton);
+    const auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButton b, Qt::MouseButtons held) {
+        QMouseEvent e(type, QPointF(w.mapFromGlobal(at)), QPointF(at), b, held, Qt::NoModifier);
+        QApplication::sendEvent(&w, &e);
+    };
+    send(QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
+    send(QEvent::MouseMove, start + delta, Qt::NoButton, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, start + delta, Qt::LeftButton, Qt::NoButton);
 }
 
 void click(QWidget& w, IControl* c) { drag(w, c->rect().center(), QPoint()); }
 
+// A private data folder seeded as at a first start, the store library and pictures from the build,
+// and two one-colour skins ("t-red", "t-blue") whose colours the tests look for.
 class ControlPanelDlgTest : public ::testing::Test {
 protected:
-    void SetUp() override { setConfig(kEnTransparent, u"0"_s); }
-    MainWindowTestData m_data;
-    const tagUiBgSkinInfo m_red = StoreBinding::ReadSkinInfo(u"t-red"_s);
-    const tagUiBgSkinInfo m_blue = StoreBinding::ReadSkinInfo(u"t-blue"_s);
+    void SetUp() override {
+        ASSERT_TRUE(m_dir.isValid());
+        qputenv("ORVO_DATA_DIR", QFile::encodeName(m_dir.path()));
+        DataDirectory::setDeliveredDirectoryOverride(QStringLiteral(ORVO_SOURCE_DIR));
+        ASSERT_TRUE(DataDirectory::prepare());
+        DataDirectory::setProgramDirectoryOverride(QStringLiteral(ORVO_OUT_DIR "/"));
+        StoreBinding::setLibraryPath(QStringLiteral(ORVO_OUT_DIR "/libOrvo_XMLCtrl.so"));
+        m_red = addSkin(u"t-red"_s, QColor(200, 30, 30));
+        m_blue = addSkin(u"t-blue"_s, QColor(30, 30, 200));
+        setConfig({{kEnTransparent, u"0"_s}});
+    }
+    void TearDown() override {
+        qunsetenv("ORVO_DATA_DIR");
+        DataDirectory::setDeliveredDirectoryOverride(QString());
+        DataDirectory::setProgramDirectoryOverride(QString());
+        StoreBinding::setLibraryPath(QString());
+    }
+    static tagUiBgSkinInfo addSkin(const QString& id, const QColor& colour) {
+        const QString folder = DataDirectory::path() + u"skin/"_s + id;
+        QImage picture(64, 112, QImage::Format_RGB32);
+        picture.fill(colour);
+        EXPECT_TRUE(QDir().mkpath(folder) && picture.save(folder + u"/bg.bmp"_s));
+        QList<tagUiBgSkinInfo> skins;
+        StoreBinding::CallSkinList(1, &skins);
+        skins.append({id, 0, u"bg.bmp"_s});
+        setSkinList(skins);
+        return StoreBinding::ReadSkinInfo(id);
+    }
+    static void setSkinList(QList<tagUiBgSkinInfo> skins) { StoreBinding::CallSkinList(0, &skins); }
+
+    QTemporaryDir m_dir;
+    tagUiBgSkinInfo m_red, m_blue;
 };
 
 TEST_F(ControlPanelDlgTest, BuildsTheSkinnedWindowFromTheStartSettings) {
@@ -71,15 +107,12 @@ TEST_F(ControlPanelDlgTest, BuildsTheSkinnedWindowFromTheStartSettings) {
     EXPECT_EQ(w.size(), QSize(320, 560));
     EXPECT_EQ(w.minimumSize(), QSize(303, 526));
     // Every skinned control is on the canvas under its name, in paint order.
-    const QList<IControl*>& painted = w.canvas().controls();
-    ASSERT_EQ(painted.size(), 18);
-    EXPECT_EQ(painted.first()->name(), u"volumeslider"_s);
-    EXPECT_EQ(painted.last()->name(), u"musiclist"_s);
-    for (const char* name :
-         {"musiclogo", "playbutton", "perbutton", "nextbutton", "closebutton", "minbutton",
-          "skinbutton", "addbutton", "optionsbutton", "listxhbutton", "setbutton", "positionslider",
-          "volumeslider", "volumeico", "musiclist", "musictimelable", "musicnamelable"})
-        EXPECT_NE(w.canvas().findControl(QString::fromLatin1(name)), nullptr) << name;
+    QStringList painted;
+    for (IControl* c : w.canvas().controls()) painted << c->name();
+    EXPECT_EQ(painted.join(u' '),
+              u"volumeslider positionslider closebutton addbutton listxhbutton setbutton "
+              u"optionsbutton minbutton playbutton nextbutton perbutton volumeico musiclogo "
+              u"skinbutton musictimelable musictimelable musicnamelable musiclist"_s);
     EXPECT_EQ(w.canvas().findControl(u"setbutton"_s)->toolTip(), u"清除列表"_s);
     // The logo and the labels report nothing; the others report to the window.
     EXPECT_EQ(w.controls().musicNameLable->eventSink(), nullptr);
@@ -87,24 +120,24 @@ TEST_F(ControlPanelDlgTest, BuildsTheSkinnedWindowFromTheStartSettings) {
     w.show();
 
     struct Case {
-        const char *loop, *mute, *volume;
+        QString loop, mute, volume;
         bool looping;
         int volumeImg, volumeValue;
     };
-    for (const Case& c : {Case{"2", "2", "25", true, 2, 25}, Case{"22", "x", "7x", false, 1, 7}}) {
-        setConfig(kLoop, QString::fromLatin1(c.loop));
-        setConfig(kMute, QString::fromLatin1(c.mute));
-        setConfig(kVolume, QString::fromLatin1(c.volume));
+    for (const Case& c : {Case{u"2"_s, u"2"_s, u"25"_s, true, 2, 25},
+                          Case{u"22"_s, u"x"_s, u"7x"_s, false, 1, 7}}) {
+        SCOPED_TRACE((c.loop + u' ' + c.mute + u' ' + c.volume).toStdString());
+        setConfig({{kLoop, c.loop}, {kMute, c.mute}, {kVolume, c.volume}});
         ControlPanelDlg w;
-        EXPECT_EQ(w.isLoop(), c.looping) << c.loop;
-        EXPECT_EQ(w.controls().listxhButton->GetButtonImg(), c.looping ? 2 : 1) << c.loop;
-        EXPECT_EQ(w.controls().volumeIco->GetButtonImg(), c.volumeImg) << c.mute;
-        EXPECT_EQ(w.controls().volumeSlider->value(), c.volumeValue) << c.volume;
+        EXPECT_EQ(w.isLoop(), c.looping);
+        EXPECT_EQ(w.controls().listxhButton->GetButtonImg(), c.looping ? 2 : 1);
+        EXPECT_EQ(w.controls().volumeIco->GetButtonImg(), c.volumeImg);
+        EXPECT_EQ(w.controls().volumeSlider->value(), c.volumeValue);
     }
 }
 
 TEST_F(ControlPanelDlgTest, SkinLookupFallbackOpaqueChangeAndUnreadablePicture) {
-    setConfig(kSkin, u"t-blue"_s);
+    setConfig({{kSkin, u"t-blue"_s}});
     {
         ControlPanelDlg w;
         EXPECT_EQ(w.skinId(), u"t-blue"_s);
@@ -118,11 +151,11 @@ TEST_F(ControlPanelDlgTest, SkinLookupFallbackOpaqueChangeAndUnreadablePicture) 
         EXPECT_GT(bodyPixel(w).red(), 150);
         EXPECT_EQ(config(kSkin), u"t-blue"_s);
     }
-    setConfig(kSkin, u"no-such-skin"_s);
+    setConfig({{kSkin, u"no-such-skin"_s}});
     EXPECT_EQ(ControlPanelDlg().skinId(), u"1"_s);
     // A picture that cannot be read shows a dark fill.
-    MainWindowTestData::setSkinList({m_red, {u"t-broken"_s, 0, u"gone.bmp"_s}});
-    setConfig(kSkin, u"t-broken"_s);
+    setSkinList({m_red, {u"t-broken"_s, 0, u"gone.bmp"_s}});
+    setConfig({{kSkin, u"t-broken"_s}});
     ControlPanelDlg w;
     EXPECT_EQ(w.skinId(), u"t-broken"_s);
     EXPECT_EQ(bodyPixel(w).alpha(), 255);
@@ -130,8 +163,7 @@ TEST_F(ControlPanelDlgTest, SkinLookupFallbackOpaqueChangeAndUnreadablePicture) 
 }
 
 TEST_F(ControlPanelDlgTest, StoredSizeIsStableWhileTranslucentAndKeptOnScreen) {
-    setConfig(kWndSize, u"400,600"_s);
-    setConfig(kEnTransparent, u"1"_s);
+    setConfig({{kWndSize, u"400,600"_s}, {kEnTransparent, u"1"_s}});
     for (int run = 0; run < 2; ++run) {
         {
             ControlPanelDlg w;
@@ -141,9 +173,8 @@ TEST_F(ControlPanelDlgTest, StoredSizeIsStableWhileTranslucentAndKeptOnScreen) {
         }
         EXPECT_EQ(config(kWndSize), u"400,600"_s) << run;
     }
-    setConfig(kEnTransparent, u"0"_s);
-    setConfig(kWndSize, u"400,5000"_s);
     // Taller than the screen: the caption buttons stay reachable.
+    setConfig({{kEnTransparent, u"0"_s}, {kWndSize, u"400,5000"_s}});
     ControlPanelDlg tall;
     const QRect area = tall.screen()->availableGeometry();
     EXPECT_GE(tall.y(), area.top());
@@ -151,16 +182,14 @@ TEST_F(ControlPanelDlgTest, StoredSizeIsStableWhileTranslucentAndKeptOnScreen) {
 }
 
 TEST_F(ControlPanelDlgTest, TranslucencyOnAndOffReturnsToTheSamePlaceOpacityOnlyWhileOn) {
-    setConfig(kWndSize, u"340,580"_s);
-    setConfig(kTransparent, QString());
+    setConfig({{kWndSize, u"340,580"_s}, {kTransparent, QString()}});
     ControlPanelDlg w;
     EXPECT_EQ(w.canvas().opacity(), 255);  // a missing value means fully opaque
     w.move(100, 120);
     w.show();
     saveArtifact(w, "opaque");
     const QRect opaque = w.geometry();
-    QMap<IControl*, QRect> rects;
-    for (IControl* c : w.controls().all()) rects.insert(c, c->rect());
+    const QMap<IControl*, QRect> rects = rectsOf(w);
     w.SetOpacity(90);
     EXPECT_EQ(w.canvas().opacity(), 255);
 
@@ -179,50 +208,39 @@ TEST_F(ControlPanelDlgTest, TranslucencyOnAndOffReturnsToTheSamePlaceOpacityOnly
     EXPECT_FALSE(w.canvas().isTranslucent());
     EXPECT_EQ(w.geometry(), opaque);
     EXPECT_EQ(config(kEnTransparent), u"0"_s);
-    for (IControl* c : w.controls().all())
-        EXPECT_EQ(c->rect(), rects.value(c)) << c->name().toStdString();
-    setConfig(kTransparent, u"200"_s);
+    EXPECT_EQ(rectsOf(w), rects);
+    setConfig({{kTransparent, u"200"_s}});
     EXPECT_EQ(ControlPanelDlg().canvas().opacity(), 200);
 }
 
-TEST_F(ControlPanelDlgTest, FadeEndsAtTheLargestStepWithoutBlocking) {
-    setConfig(kSkin, u"t-red"_s);
-    setConfig(kEnTransparent, u"1"_s);
-    ControlPanelDlg w;
-    w.show();
-    QSignalSpy done(&w, &ControlPanelDlg::backgroundChanged);
-    for (auto [target, expected] : {std::pair{200, 187}, {255, 255}, {40, 34}}) {
-        QElapsedTimer timer;
-        timer.start();
-        w.ChangeBackground(m_blue, target);
-        EXPECT_LT(timer.elapsed(), 45) << "the fade must not hold the window";
-        EXPECT_TRUE(w.isFading());
-        ASSERT_TRUE(done.wait(3000)) << target;
-        EXPECT_EQ(w.canvas().opacity(), expected) << target;
-        EXPECT_FALSE(w.isFading());
-    }
-    // Below the first step the opacity stays, and the picture changes at once.
-    w.ChangeBackground(m_red, 10);
-    EXPECT_EQ(done.count(), 4);
-    EXPECT_FALSE(w.isFading());
-    EXPECT_EQ(w.canvas().opacity(), 34);
-    EXPECT_GT(bodyPixel(w).red(), 150);
-}
-
-TEST_F(ControlPanelDlgTest, RandomSkinNeedsTwoSkinsAndLocksTheButtonWhileFading) {
-    setConfig(kEnTransparent, u"1"_s);
-    setConfig(kTransparent, u"255"_s);
-    MainWindowTestData::setSkinList({m_red});
-    setConfig(kSkin, u"t-red"_s);
+// The fade's steps are proven in WindowGeometry's tests; here: it runs on the event loop, a press
+// while it runs does nothing, and a random skin needs a second skin to choose.
+TEST_F(ControlPanelDlgTest, FadeAndRandomSkinRunWithoutBlockingAndLockTheButton) {
+    setConfig({{kEnTransparent, u"1"_s}, {kTransparent, u"255"_s}, {kSkin, u"t-red"_s}});
+    setSkinList({m_red});
     ControlPanelDlg w;
     w.show();
     UIButton* button = w.controls().skinButton;
     QSignalSpy done(&w, &ControlPanelDlg::backgroundChanged);
-    w.ApplyRandomSkin();
-    EXPECT_EQ(done.count(), 0);
-    EXPECT_TRUE(button->isEnabled());
+    QElapsedTimer timer;
+    timer.start();
+    w.ChangeBackground(m_blue, 200);
+    EXPECT_LT(timer.elapsed(), 45) << "the fade must not hold the window";
+    EXPECT_TRUE(w.isFading());
+    ASSERT_TRUE(done.wait(3000));
+    EXPECT_EQ(w.canvas().opacity(), 187);
+    EXPECT_FALSE(w.isFading());
+    // Below the first step the opacity stays, and the picture changes at once.
+    w.ChangeBackground(m_red, 10);
+    EXPECT_EQ(done.count(), 2);
+    EXPECT_FALSE(w.isFading());
+    EXPECT_EQ(w.canvas().opacity(), 187);
+    EXPECT_GT(bodyPixel(w).red(), 150);
 
-    MainWindowTestData::setSkinList({m_red, m_blue});
+    w.ApplyRandomSkin();  // only one skin: nothing to change to
+    EXPECT_EQ(done.count(), 2);
+    EXPECT_TRUE(button->isEnabled());
+    setSkinList({m_red, m_blue});
     bool sawBlue = false;
     for (int i = 0; i < 12 && !sawBlue; ++i) {
         w.ApplyRandomSkin();
@@ -249,8 +267,7 @@ TEST_F(ControlPanelDlgTest, RandomSkinNeedsTwoSkinsAndLocksTheButtonWhileFading)
 }
 
 TEST_F(ControlPanelDlgTest, ButtonsSwapTheirPicturesAndTheSettingsAreKept) {
-    setConfig(kLoop, u"1"_s);
-    setConfig(kMute, u"1"_s);
+    setConfig({{kLoop, u"1"_s}, {kMute, u"1"_s}});
     {
         ControlPanelDlg w;
         w.show();
@@ -280,22 +297,18 @@ TEST_F(ControlPanelDlgTest, ButtonsSwapTheirPicturesAndTheSettingsAreKept) {
     EXPECT_EQ(config(kLastPlayFile), u"<none>"_s);
 }
 
+// Hit-test, resize arithmetic and presses on controls are proven below the window; here the events
+// reach them.
 TEST_F(ControlPanelDlgTest, BodyDragsTheWindowAndEdgesResizeIt) {
-    setConfig(kWndSize, u"360,600"_s);
+    setConfig({{kWndSize, u"360,600"_s}});
     ControlPanelDlg w;
     w.move(200, 100);
     w.show();
     drag(w, QPoint(150, 120), QPoint(30, 20));
     EXPECT_EQ(w.geometry(), QRect(230, 120, 360, 600));
-    // A press on a control is the control's, not a drag.
-    drag(w, w.controls().playButton->rect().center(), QPoint(30, 20));
-    EXPECT_EQ(w.pos(), QPoint(230, 120));
     drag(w, QPoint(359, 300), QPoint(40, 0));
     EXPECT_EQ(w.geometry(), QRect(230, 120, 400, 600));
     EXPECT_EQ(w.controls().closeButton->x(), 400 - 33);  // the controls follow the new size
-    drag(w, QPoint(150, 598), QPoint(-500, -400));
-    EXPECT_EQ(w.size(), QSize(400, 526));
-    EXPECT_EQ(w.controls().musicList->height(), 526 - 254);
 }
 
 TEST_F(ControlPanelDlgTest, HandedOverFileShowsTheWindowAndJoinsTheSavedList) {
@@ -306,12 +319,9 @@ TEST_F(ControlPanelDlgTest, HandedOverFileShowsTheWindowAndJoinsTheSavedList) {
     w.OpenHandedOverFile(u"/music/歌手/01.Intro.mp3"_s);
     EXPECT_TRUE(w.isVisible());
     ASSERT_EQ(list->GetListCount(), before + 1);
-    EXPECT_EQ(list->items().last().title, u"01"_s);
     EXPECT_TRUE(list->hasSongs());
-    ControlPanelDlg again;  // the saved list comes back at the next start
-    EXPECT_EQ(again.controls().musicList->GetListCount(), before + 1);
-    EXPECT_EQ(again.controls().musicList->items().last().title, u"01"_s);
-    EXPECT_TRUE(again.controls().musicList->hasSongs());
+    // That the list is saved is checked end to end; here it comes back at the next start.
+    EXPECT_EQ(ControlPanelDlg().controls().musicList->GetListCount(), before + 1);
 }
 
 }  // namespace

@@ -4,13 +4,13 @@
 
 namespace {
 
-const QRect kWindow(100, 200, 316, 560);  // right edge 416, bottom edge 760 (exclusive)
+using W = WindowGeometry;
 
-HitCode hit(int dx, int dy, bool onControl = false) {
-    return WindowGeometry::HitTest(kWindow, kWindow.topLeft() + QPoint(dx, dy), onControl);
-}
-
-TEST(WindowGeometryHitTest, EdgesWinOverCornersCornersReachTenPixelsControlsTakeTheBody) {
+TEST(WindowGeometry, HitTestEdgesWinOverCornersCornersReachTenPixelsControlsTakeTheBody) {
+    const QRect window(100, 200, 316, 560);  // right edge 416, bottom edge 760 (exclusive)
+    const auto hit = [&](int dx, int dy, bool onControl = false) {
+        return W::HitTest(window, window.topLeft() + QPoint(dx, dy), onControl);
+    };
     using H = HitCode;
     // clang-format off
     const std::pair<HitCode, HitCode> cases[] = {
@@ -24,43 +24,36 @@ TEST(WindowGeometryHitTest, EdgesWinOverCornersCornersReachTenPixelsControlsTake
     for (size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(cases[i].first, cases[i].second) << i;
 }
 
-TEST(WindowGeometrySize, StoredSizeIsParsedOrReplaced) {
-    EXPECT_EQ(WindowGeometry::ParseWindowSize("800,900"), QSize(800, 900));
-    EXPECT_EQ(WindowGeometry::ParseWindowSize(",,400,,600,"), QSize(400, 600));
-    // Too small is raised to the minimum, per side; unusable text gives the default size.
-    EXPECT_EQ(WindowGeometry::ParseWindowSize("316,400"), QSize(316, 526));
-    EXPECT_EQ(WindowGeometry::ParseWindowSize("10,10"), QSize(303, 526));
-    EXPECT_EQ(WindowGeometry::ParseWindowSize("60000,9000"), QSize(8192, 8192));
-    const QSize fallback(WindowGeometry::kDefaultWidth, WindowGeometry::kDefaultHeight);
-    for (const char* bad : {"", "1", "320", "abc,def", "320,x", "-5,600", "0,0", ",,,"}) {
-        EXPECT_EQ(WindowGeometry::ParseWindowSize(QString::fromLatin1(bad)), fallback) << bad;
-    }
+TEST(WindowGeometry, StoredSizeIsParsedRaisedToTheMinimumPerSideOrReplaced) {
+    EXPECT_EQ(W::ParseWindowSize("800,900"), QSize(800, 900));
+    EXPECT_EQ(W::ParseWindowSize(",,400,,600,"), QSize(400, 600));
+    EXPECT_EQ(W::ParseWindowSize("316,400"), QSize(316, 526));
+    EXPECT_EQ(W::ParseWindowSize("10,10"), QSize(303, 526));
+    EXPECT_EQ(W::ParseWindowSize("60000,9000"), QSize(8192, 8192));
+    for (const char* bad : {"", "1", "320", "abc,def", "320,x", "-5,600", "0,0", ",,,"})
+        EXPECT_EQ(W::ParseWindowSize(QString::fromLatin1(bad)),
+                  QSize(W::kDefaultWidth, W::kDefaultHeight))
+            << bad;
 }
 
-TEST(WindowGeometryFade, StepsEndAtTheLargestMultipleNotAboveTarget) {
-    const QList<int> to200 = WindowGeometry::FadeSteps(200);
-    ASSERT_FALSE(to200.isEmpty());
-    EXPECT_EQ(to200.first(), 17);
-    EXPECT_EQ(to200.last(), 187);
-    EXPECT_EQ(WindowGeometry::FadeSteps(255).last(), 255);
-    EXPECT_EQ(WindowGeometry::FadeSteps(1000).last(), 255);
-    EXPECT_TRUE(WindowGeometry::FadeSteps(10).isEmpty());
-    EXPECT_EQ(WindowGeometry::FadeSteps(17), QList<int>{17});
+TEST(WindowGeometry, FadeStepsEndAtTheLargestMultipleNotAboveTarget) {
+    EXPECT_EQ(W::FadeSteps(200), (QList<int>{17, 34, 51, 68, 85, 102, 119, 136, 153, 170, 187}));
+    EXPECT_EQ(W::FadeSteps(40), (QList<int>{17, 34}));
+    EXPECT_EQ(W::FadeSteps(17), QList<int>{17});
+    EXPECT_TRUE(W::FadeSteps(10).isEmpty());
+    EXPECT_EQ(W::FadeSteps(255).last(), 255);
+    EXPECT_EQ(W::FadeSteps(1000).last(), 255);
 }
 
-TEST(WindowGeometryResize, OppositeEdgesStayAndMinimumHolds) {
+TEST(WindowGeometry, ResizeKeepsTheOppositeEdgesAndTheMinimum) {
     const QRect start(100, 100, 400, 600);
     const QSize min(303, 526);
-    EXPECT_EQ(WindowGeometry::ResizedGeometry(start, Qt::RightEdge, {40, 99}, min),
-              QRect(100, 100, 440, 600));
-    EXPECT_EQ(WindowGeometry::ResizedGeometry(start, Qt::LeftEdge | Qt::TopEdge, {-20, -30}, min),
+    EXPECT_EQ(W::ResizedGeometry(start, Qt::RightEdge, {40, 99}, min), QRect(100, 100, 440, 600));
+    EXPECT_EQ(W::ResizedGeometry(start, Qt::LeftEdge | Qt::TopEdge, {-20, -30}, min),
               QRect(80, 70, 420, 630));
     // Shrinking past the minimum stops at it, with the far edge still in place.
-    const QRect tiny =
-        WindowGeometry::ResizedGeometry(start, Qt::LeftEdge | Qt::BottomEdge, {500, -500}, min);
-    EXPECT_EQ(tiny.size(), min);
-    EXPECT_EQ(tiny.x() + tiny.width(), 500);
-    EXPECT_EQ(tiny.y(), 100);
+    EXPECT_EQ(W::ResizedGeometry(start, Qt::LeftEdge | Qt::BottomEdge, {500, -500}, min),
+              QRect(500 - 303, 100, 303, 526));
 }
 
 }  // namespace
