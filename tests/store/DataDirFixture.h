@@ -4,11 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QString>
 #include <QTemporaryDir>
 
 inline QByteArray readFile(const QString& path) {
@@ -23,11 +21,6 @@ inline void writeFile(const QString& path, const QByteArray& bytes) {
     ASSERT_EQ(f.write(bytes), bytes.size());
 }
 
-// Names of the entries in a folder, to prove a failed save left no temporary.
-inline QStringList entriesOf(const QString& dir) {
-    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-}
-
 class DataDirFixture : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -36,15 +29,18 @@ protected:
     }
     void TearDown() override { qunsetenv("ORVO_DATA_DIR"); }
 
-    QString file(const QString& name) const { return m_dir.path() + QLatin1Char('/') + name; }
+    QString file(const QString& name) const { return m_dir.path() + '/' + name; }
     void write(const QString& name, const QByteArray& bytes) { writeFile(file(name), bytes); }
     QByteArray read(const QString& name) const { return readFile(file(name)); }
-    QStringList entries() const { return entriesOf(m_dir.path()); }
-
+    // Every entry, hidden ones too: a failed save must leave no temporary behind.
+    QStringList entries() const {
+        return QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
     static QByteArray golden(const char* name) {
-        QFile f(QStringLiteral(ORVO_SOURCE_DIR "/tests/store/golden/") + QLatin1String(name));
-        EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << name;
-        return f.readAll();
+        const QByteArray bytes =
+            readFile(QStringLiteral(ORVO_SOURCE_DIR "/tests/store/golden/") + name);
+        EXPECT_NE(bytes, "<missing>") << name;
+        return bytes;
     }
 
     QTemporaryDir m_dir;

@@ -34,9 +34,8 @@ protected:
 TEST_F(DataDirectoryTest, ChoosesEnvironmentThenWritableProgramFolderThenUserFolder) {
     EXPECT_EQ(DataDirectory::path(), m_data + "/");
     EXPECT_FALSE(QFileInfo::exists(m_data));  // asking creates nothing
-    const QString program = DataDirectory::programDirectory();
-    EXPECT_EQ(QDir(program).canonicalPath(), QDir(ORVO_BUILD_DIR "/tests/bin").canonicalPath());
-    EXPECT_TRUE(program.endsWith('/'));
+    EXPECT_EQ(DataDirectory::programDirectory(),
+              QDir(ORVO_BUILD_DIR "/tests/bin").canonicalPath() + '/');
 
     qunsetenv("ORVO_DATA_DIR");
     DataDirectory::setProgramDirectoryOverride(m_delivered.path());
@@ -50,17 +49,14 @@ TEST_F(DataDirectoryTest, ChoosesEnvironmentThenWritableProgramFolderThenUserFol
 }
 
 TEST_F(DataDirectoryTest, PrepareSeedsWhatIsAbsentAndNeverOverwrites) {
-    writeFile(m_data + "/skinlist.xml", "user skins");
+    writeFile(m_data + "/config.xml", "user config");
     writeFile(m_data + "/skin/2/2_s.bmp", "user thumb");
     ASSERT_TRUE(DataDirectory::prepare());
-    EXPECT_EQ(readFile(m_data + "/config.xml"), "delivered config");
-    EXPECT_EQ(readFile(m_data + "/skinlist.xml"), "user skins");
-    EXPECT_EQ(readFile(m_data + "/skin/1/1.jpg"), "picture 1");
-    EXPECT_EQ(readFile(m_data + "/skin/2/2_s.bmp"), "user thumb");
-    writeFile(m_data + "/config.xml", "user config");
-    ASSERT_TRUE(DataDirectory::prepare());
-    EXPECT_EQ(readFile(m_data + "/config.xml"), "user config");
-
+    for (auto [name, bytes] : {std::pair{"config.xml", "user config"},
+                               {"skinlist.xml", "delivered skins"},
+                               {"skin/1/1.jpg", "picture 1"},
+                               {"skin/2/2_s.bmp", "user thumb"}})
+        EXPECT_EQ(readFile(m_data + '/' + name), bytes) << name;
     qputenv("ORVO_DATA_DIR", QFile::encodeName(m_data + "/config.xml/sub"));
     EXPECT_FALSE(DataDirectory::prepare());
 }

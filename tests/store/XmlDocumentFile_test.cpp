@@ -7,6 +7,13 @@
 #include "PlayListFile.h"
 #include "XmlPrinter.h"
 
+#include <functional>
+
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace {
 
 QByteArray tinyXmlPrint(const TiXmlDocument& doc) {
@@ -15,6 +22,24 @@ QByteArray tinyXmlPrint(const TiXmlDocument& doc) {
     printer.SetIndent("    ");
     doc.Accept(&printer);
     return QByteArray(printer.CStr());
+}
+
+// Runs fn where a read-only folder really is read-only: directly for a normal user, in a child
+// process dropped to "nobody" when the tests run as root.
+bool runWithoutPrivileges(const std::function<void()>& fn) {
+    if (::geteuid() != 0) {
+        fn();
+        return true;
+    }
+    const pid_t child = ::fork();
+    if (child < 0) return false;
+    if (child == 0) {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0) _exit(2);
+        fn();
+        _exit(0);
+    }
+    int status = 0;
+    return ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 using SaveFailureTest = DataDirFixture;
@@ -57,20 +82,35 @@ TEST(XmlDocumentFileTest, DepthLimitFollowsRealNesting) {
     EXPECT_FALSE(XmlDocumentFile::parse(QByteArray(withNul, sizeof(withNul) - 1), &nul));
 }
 
-TEST_F(SaveFailureTest, InterruptedSaveKeepsTheOldFilesAndCreatesNothing) {
+TEST_F(SaveFailureTest, FailedSavesKeepTheOldFilesAndCreateNothing) {
     const QByteArray config = "<?xml version=\"1.0\" ?>\r\n<volume value=\"30\" />\r\n";
     write("config.xml", config);
     write("playlist.xml", golden("playlist.xml"));
-    for (qint64 failAfter : {0, 1, 10, 23}) {
-        AtomicFile::setFailAfterBytes(failAfter);
+    const auto saveBoth = [] {
         ConfigFile::setValue("volume", "a much longer value than before");
         PlayListFile::write({});
+    };
+    const auto expectUnchanged = [&] {
+        EXPECT_EQ(read("config.xml"), config);
+        EXPECT_EQ(read("playlist.xml"), golden("playlist.xml"));
+        EXPECT_EQ(entries(), (QStringList{"config.xml", "playlist.xml"}));
+    };
+    for (qint64 failAfter : {0, 1, 10, 23}) {
+        SCOPED_TRACE(failAfter);
+        AtomicFile::setFailAfterBytes(failAfter);
+        saveBoth();
         EXPECT_FALSE(AtomicFile::save(file("new.xml"), "a first save that does not fit"));
-        EXPECT_EQ(read("config.xml"), config) << failAfter;
-        EXPECT_EQ(read("playlist.xml"), golden("playlist.xml")) << failAfter;
-        EXPECT_EQ(entries(), (QStringList{"config.xml", "playlist.xml"})) << failAfter;
+        expectUnchanged();
     }
     AtomicFile::setFailAfterBytes(-1);
+    // A read-only folder whose files are still writable in place.
+    for (const char* name : {"config.xml", "playlist.xml"})
+        ASSERT_TRUE(QFile::setPermissions(file(name), QFileDevice::Permissions(0x6666)));
+    ASSERT_EQ(::chmod(QFile::encodeName(m_dir.path()).constData(), 0555), 0);
+    const bool ran = runWithoutPrivileges(saveBoth);
+    ::chmod(QFile::encodeName(m_dir.path()).constData(), 0755);
+    ASSERT_TRUE(ran);
+    expectUnchanged();
     EXPECT_FALSE(AtomicFile::save(file("no/such/dir/a.xml"), "x"));
     EXPECT_FALSE(AtomicFile::save(m_dir.path(), "x"));  // a folder is not replaced
 
