@@ -1,0 +1,295 @@
+// The single-instance channel: the message format, the running instance's server, a later
+// start's client, and who may take part at all.
+#include "SingleInstanceAccess.h"
+#include "SingleInstanceClient.h"
+#include "SingleInstanceFrame.h"
+#include "SingleInstanceServer.h"
+
+#include <gtest/gtest.h>
+
+#include <QtCore/qtestsupport_core.h>
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <cstring>
+#include <future>
+#include <map>
+#include <memory>
+
+namespace {
+
+using State = SingleInstanceFrame::State;
+constexpr uid_t kNobody = 65534;
+
+QByteArray header(quint32 n) {
+    const char bytes[] = {char(n >> 24), char(n >> 16), char(n >> 8), char(n)};
+    return QByteArray(bytes, 4);
+}
+
+TEST(SingleInstanceFrame, EncodesAndRoundTripsWholeOrByteByByte) {
+    EXPECT_EQ(*SingleInstanceFrame::encode(QStringLiteral("Ab")),
+              header(4) + QByteArray("A\0b\0", 4));
+    for (const QString& path : {QString(), QStringLiteral("/音乐/歌 一.flac"),
+                                QStringLiteral("/m/\U0001D11E clef.ogg")}) {
+        const QByteArray message = *SingleInstanceFrame::encode(path);
+        SingleInstanceFrame whole;
+        EXPECT_EQ(whole.feed(message), State::Complete);
+        EXPECT_EQ(whole.path(), path);
+        SingleInstanceFrame trickled;
+        for (qsizetype i = 0; i < message.size(); ++i) {
+            EXPECT_EQ(trickled.feed(QByteArrayView(message).sliced(i, 1)),
+                      i + 1 == message.size() ? State::Complete : State::NeedMore);
+        }
+        EXPECT_EQ(trickled.path(), path);
+    }
+}
+
+TEST(SingleInstanceFrame, RefusesOddAndOversizedCountsFromTheHeaderAlone) {
+    const quint32 max = SingleInstanceFrame::kMaxPayloadBytes;
+    for (quint32 n : {1u, 3u, max + 1, max + 2, 0xFFFFFFFFu}) {
+        SingleInstanceFrame frame;
+        EXPECT_EQ(frame.feed(header(n)), State::Rejected) << n;
+        EXPECT_EQ(frame.feed(QByteArray(8, 'a')), State::Rejected);  // nothing revives it
+    }
+    const QString largest(qsizetype(max / 2), QChar(u'x'));
+    SingleInstanceFrame frame;
+    EXPECT_EQ(frame.feed(*SingleInstanceFrame::encode(largest)), State::Complete);
+    EXPECT_FALSE(SingleInstanceFrame::encode(largest + QChar(u'x')).has_value());
+}
+
+TEST(SingleInstanceFrame, CutsAtNulAndIgnoresBytesAfterTheMessage) {
+    QByteArray message = *SingleInstanceFrame::encode(QStringLiteral("/a.mp3"));
+    message.replace(4 + 4, 2, QByteArray(2, '\0'));
+    SingleInstanceFrame frame;
+    EXPECT_EQ(frame.feed(message + "trailing"), State::Complete);
+    EXPECT_EQ(frame.path(), QStringLiteral("/a"));
+}
+
+TEST(SingleInstanceFrame, SurvivesRandomBytesInRandomPieces) {
+    QRandomGenerator random(20261206);
+    for (int round = 0; round < 3000; ++round) {
+        QByteArray bytes(qsizetype(random.bounded(0, 64)), Qt::Uninitialized);
+        for (char& c : bytes) c = char(random.bounded(256));
+        if (bytes.size() >= 4 && random.bounded(2) == 0)  // small counts, so some complete
+            bytes.replace(0, 4, header(quint32(random.bounded(0, 40))));
+        SingleInstanceFrame frame;
+        for (qsizetype at = 0, piece = 0; at < bytes.size(); at += piece) {
+            piece = qMin<qsizetype>(random.bounded(1, 9), bytes.size() - at);
+            frame.feed(QByteArrayView(bytes).sliced(at, piece));
+        }
+        EXPECT_LE(frame.path().size(),
+                  frame.state() == State::Complete ? qsizetype(quint8(bytes[3]) / 2) : 0);
+        EXPECT_FALSE(frame.path().contains(QChar(u'\0')));
+    }
+}
+using Result = SingleInstanceClient::Result;
+using Pending = std::future<Result>;
+
+mode_t modeOf(const QString& path) {
+    struct stat info {};
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
+bool makeFolder(const QString& path, mode_t mode) {
+    const QByteArray native = QFile::encodeName(path);
+    return ::mkdir(native.constData(), mode) == 0 && ::chmod(native.constData(), mode) == 0;
+}
+
+// The client blocks, so it runs on its own thread while the server's event loop runs here.
+Pending sendAsync(const QString& name, const QString& path) {
+    return std::async(std::launch::async, [=] { return SingleInstanceClient::send(name, path); });
+}
+
+bool ready(const Pending& pending) {
+    return pending.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+}
+
+Result await(Pending& pending) {
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ready(pending); }, 15000));
+    return ready(pending) ? pending.get() : Result::NotAcknowledged;
+}
+
+class SingleInstance : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QObject::connect(&m_server, &SingleInstanceServer::pathReceived, &m_server,
+                         [this](const QString& path) { m_received.append(path); });
+    }
+
+    std::unique_ptr<QLocalSocket> rawPeer(const QByteArray& bytes) {
+        auto socket = std::make_unique<QLocalSocket>();
+        socket->connectToServer(m_name);
+        EXPECT_TRUE(socket->waitForConnected(3000));
+        socket->write(bytes);
+        socket->flush();
+        return socket;
+    }
+
+    QTemporaryDir m_dir;
+    const QString m_name = m_dir.filePath(QStringLiteral("orvo-test"));
+    SingleInstanceServer m_server;
+    QStringList m_received;
+};
+
+TEST_F(SingleInstance, RefusesBadHeadersAtOnceAndDropsSilentPeersLater) {
+    m_server.setPeerTimeout(2500);
+    ASSERT_TRUE(m_server.listen(m_name));
+    QByteArray half = *SingleInstanceFrame::encode(QStringLiteral("/never/finished.mp3"));
+    half.truncate(half.size() / 2);
+    auto silent = rawPeer(QByteArray());
+    auto stalled = rawPeer(half);
+    rawPeer(half)->abort();  // gone mid-message
+    auto gone = [](auto& peer) { return peer->state() == QLocalSocket::UnconnectedState; };
+    QElapsedTimer clock;
+    clock.start();
+    // A huge count, 64 KiB + 2, an odd count.
+    for (const QByteArray& bytes :
+         {QByteArray("GET / HTTP/1.1\r\n\r\n"), QByteArray::fromHex("00010002"),
+          QByteArray::fromHex("00000003616263")}) {
+        auto peer = rawPeer(bytes);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return gone(peer); }, 3000));
+    }
+    EXPECT_LT(clock.elapsed(), 2000);  // refused without waiting for the time limit
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return m_server.peerCount() == 0 && gone(silent) && gone(stalled); }, 5000));
+    EXPECT_TRUE(m_received.isEmpty());
+    Pending client = sendAsync(m_name, QStringLiteral("/after/garbage.mp3"));
+    EXPECT_EQ(await(client), Result::Delivered);
+    EXPECT_EQ(m_received, QStringList{QStringLiteral("/after/garbage.mp3")});
+}
+
+TEST_F(SingleInstance, ServesSeveralClientsAtOnceAcknowledgingOnlyAfterDelivery) {
+    ASSERT_TRUE(m_server.listen(m_name));
+    std::map<QString, Pending> clients;
+    int doneAtDelivery = 0;
+    QObject::connect(&m_server, &SingleInstanceServer::pathReceived, &m_server,
+                     [&](const QString& path) {
+                         auto it = clients.find(path);
+                         doneAtDelivery += it == clients.end() || ready(it->second);
+                     });
+    QStringList sent;  // in sorted order
+    for (int i = 0; i < 8; ++i) {
+        sent << QStringLiteral("/音乐/歌 \U0001D11E %1.mp3").arg(i);
+        clients[sent.last()] = sendAsync(m_name, sent.last());
+    }
+    for (auto& [path, client] : clients) EXPECT_EQ(await(client), Result::Delivered);
+    m_received.sort();
+    EXPECT_EQ(m_received, sent);
+    EXPECT_EQ(doneAtDelivery, 0);
+}
+
+TEST_F(SingleInstance, ClientWaitsForAnInstanceStillStartingThatReplacesADeadOnesSocket) {
+    EXPECT_EQ(
+        SingleInstanceClient::send(m_name, QStringLiteral("/a.mp3"), {.connectWindowMs = 300}),
+        Result::NoInstance);
+    // The socket file a killed instance leaves behind: nobody listens on it.
+    ASSERT_EQ(::mknod(QFile::encodeName(m_name).constData(), S_IFSOCK | 0666, 0), 0);
+    Pending client = sendAsync(m_name, QStringLiteral("/late/start.mp3"));
+    QTest::qWait(300);
+    EXPECT_FALSE(ready(client));
+    ASSERT_TRUE(m_server.listen(m_name)) << m_server.errorString().toStdString();
+    EXPECT_EQ(modeOf(m_name) & 077, 0u);  // owner only
+    EXPECT_EQ(await(client), Result::Delivered);
+    EXPECT_EQ(m_received, QStringList{QStringLiteral("/late/start.mp3")});
+}
+
+TEST_F(SingleInstance, OnlyAnOwnFolderClosedToOthersIsPrivateAndUsed) {
+    const QString root = m_dir.path(), base = root + QLatin1Char('/');
+    const QString made = SingleInstanceAccess::privateFolder(root, QStringLiteral("orvo"));
+    ASSERT_EQ(made, base + QStringLiteral("orvo"));
+    EXPECT_EQ(modeOf(made), 0700u);
+    EXPECT_TRUE(SingleInstanceAccess::isPrivateFolder(made));
+    // A second start finds the same folder.
+    EXPECT_EQ(SingleInstanceAccess::privateFolder(root, QStringLiteral("orvo")), made);
+
+    // Open to others, a link (it may be turned to another folder later), a file, someone else's:
+    // never used, nor "repaired" (what is inside may already be another user's).
+    QStringList refused;
+    for (mode_t open : {0750, 0701, 0707, 0777, 01777}) {
+        refused << QString::number(open, 8);
+        ASSERT_TRUE(makeFolder(base + refused.last(), open));
+    }
+    ASSERT_TRUE(QFile::link(made, base + "link"));
+    ASSERT_EQ(::close(::open(QFile::encodeName(base + "file").constData(), O_CREAT, 0600)), 0);
+    refused << "link"
+            << "file";
+    if (::geteuid() == 0) {  // only root can give a folder away
+        ASSERT_TRUE(makeFolder(base + "theirs", 0700));
+        ASSERT_EQ(::chown(QFile::encodeName(base + "theirs").constData(), kNobody, kNobody), 0);
+        refused << "theirs";
+    }
+    for (const QString& name : refused) {
+        SCOPED_TRACE(name.toStdString());
+        const mode_t before = modeOf(base + name);
+        EXPECT_FALSE(SingleInstanceAccess::isPrivateFolder(base + name));
+        EXPECT_EQ(SingleInstanceAccess::privateFolder(root, name), QString());
+        EXPECT_EQ(modeOf(base + name), before);
+    }
+    EXPECT_FALSE(SingleInstanceAccess::isPrivateFolder(base + "missing"));
+    EXPECT_FALSE(SingleInstanceAccess::isPrivateFolder(QString()));
+    EXPECT_EQ(SingleInstanceAccess::privateFolder(root, QStringLiteral("a/b")), QString());
+    EXPECT_EQ(SingleInstanceAccess::privateFolder(QString(), QStringLiteral("orvo")), QString());
+}
+
+// A socket listened on under another effective user stands for another user's instance: the
+// credentials a client sees are taken at listen().
+bool listenAs(QLocalServer& server, const QString& path, uid_t listener) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray native = QFile::encodeName(path);
+    if (fd < 0 || size_t(native.size()) >= sizeof(address.sun_path)) return false;
+    std::memcpy(address.sun_path, native.constData(), size_t(native.size()));
+    bool ok = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0 &&
+              ::seteuid(listener) == 0;
+    ok = ::listen(fd, 8) == 0 && ok;
+    ok = ::seteuid(0) == 0 && ok;
+    if (ok && server.listen(qintptr(fd))) return true;
+    ::close(fd);
+    return false;
+}
+
+// The bytes a listener received from one client, read after the client has given up.
+QByteArray receivedBy(QLocalServer& server) {
+    if (!server.waitForNewConnection(2000)) return QByteArray("<no connection>");
+    std::unique_ptr<QLocalSocket> peer(server.nextPendingConnection());
+    peer->waitForReadyRead(500);
+    return peer->readAll();
+}
+
+// Someone else listening under the instance's name must not be told the path; the same listener
+// run by ourselves is the control.
+TEST_F(SingleInstance, ClientSendsNothingToAListenerOfAnotherUser) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to listen as another user";
+    const SingleInstanceClient::Timing brief{.connectWindowMs = 1000, .ackTimeoutMs = 300};
+    const QString path = QStringLiteral("/home/victim/secret.mp3");
+    const QByteArray inFrame =
+        SingleInstanceFrame::encode(path).value().mid(SingleInstanceFrame::kHeaderBytes);
+
+    QLocalServer foreign, own;
+    const QString foreignName = m_dir.filePath("foreign"), ownName = m_dir.filePath("own");
+    ASSERT_TRUE(listenAs(foreign, foreignName, kNobody));
+    ASSERT_TRUE(listenAs(own, ownName, 0));
+    EXPECT_EQ(SingleInstanceClient::send(foreignName, path, brief),
+              SingleInstanceClient::Result::ForeignServer);
+    EXPECT_EQ(receivedBy(foreign), QByteArray());
+    EXPECT_EQ(SingleInstanceClient::send(ownName, path, brief),
+              SingleInstanceClient::Result::NotAcknowledged);
+    EXPECT_TRUE(receivedBy(own).contains(inFrame));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
