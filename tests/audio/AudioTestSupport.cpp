@@ -13,26 +13,22 @@ namespace OrvoAudioTest {
 
 std::string mediaDir() {
     const char* dir = std::getenv("ORVO_TEST_MEDIA");
-    if (dir != nullptr && *dir != '\0') return dir;
-    const std::string built = std::string(ORVO_BUILD_DIR) + "/test-media";
-    return fs::exists(built + "/.complete") ? built : "";
+    return dir != nullptr ? dir : "";
 }
 
 std::string media(const std::string& name) { return mediaDir() + "/" + name; }
 
 std::string tempDir() {
-    struct Dir {
-        std::string path;
+    static const struct Dir {
+        std::string path = (fs::temp_directory_path() / "orvo-audio-test-XXXXXX").string();
         Dir() {
-            std::string templ = (fs::temp_directory_path() / "orvo-audio-test-XXXXXX").string();
-            path = mkdtemp(templ.data()) != nullptr ? templ : "";
+            if (mkdtemp(path.data()) == nullptr) path.clear();
         }
         ~Dir() {
             std::error_code ec;
             if (!path.empty()) fs::remove_all(path, ec);
         }
-    };
-    static Dir dir;
+    } dir;
     return dir.path;
 }
 
@@ -42,38 +38,34 @@ int threadCount() {
 
 std::optional<Wav> readWav(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    const std::vector<unsigned char> d((std::istreambuf_iterator<char>(in)), {});
-    auto le = [&](std::size_t at, int bytes) {
+    const std::string d((std::istreambuf_iterator<char>(in)), {});
+    const auto le = [&](std::size_t at, int bytes) {
         std::uint32_t v = 0;
-        for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | d[at + i];
+        for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(d[at + i]);
         return v;
     };
-    if (d.size() < 12 || std::memcmp(d.data(), "RIFF", 4) != 0 ||
-        std::memcmp(d.data() + 8, "WAVE", 4) != 0 || le(4, 4) + 8 != d.size()) {
+    if (d.size() < 12 || d.compare(0, 4, "RIFF") != 0 || d.compare(8, 4, "WAVE") != 0 ||
+        le(4, 4) + 8 != d.size()) {
         return std::nullopt;
     }
     Wav wav;
-    std::uint32_t format = 0;
-    std::uint32_t bits = 0;
+    std::uint32_t format = 0;  // format tag * 100 + bits per sample; stereo only
     for (std::size_t at = 12; at + 8 <= d.size();) {
         const std::uint32_t size = le(at + 4, 4);
         const std::size_t body = at + 8;
         if (body + size > d.size()) return std::nullopt;
-        if (std::memcmp(d.data() + at, "fmt ", 4) == 0 && size >= 16) {
-            if (le(body + 2, 2) != 2) return std::nullopt;  // stereo only
-            format = le(body, 2);
+        if (d.compare(at, 4, "fmt ") == 0 && size >= 16 && le(body + 2, 2) == 2) {
+            format = le(body, 2) * 100 + le(body + 14, 2);
             wav.rate = static_cast<int>(le(body + 4, 4));
-            bits = le(body + 14, 2);
-        } else if (std::memcmp(d.data() + at, "data", 4) == 0) {
-            if (format == 1 && bits == 16) {
+        } else if (d.compare(at, 4, "data") == 0) {
+            if (format == 116) {
                 for (std::uint32_t i = 0; i + 1 < size; i += 2)
                     wav.samples.push_back(static_cast<std::int16_t>(le(body + i, 2)) / 32767.0f);
-            } else if (format == 3 && bits == 32) {
-                wav.samples.resize(size / 4);
-                std::memcpy(wav.samples.data(), d.data() + body, wav.samples.size() * 4);
-            } else {
-                return std::nullopt;
+                return wav;
             }
+            if (format != 332) return std::nullopt;
+            wav.samples.resize(size / 4);
+            std::memcpy(wav.samples.data(), d.data() + body, wav.samples.size() * 4);
             return wav;
         }
         at = body + size + (size & 1);
@@ -102,13 +94,8 @@ double rms(const Wav& wav, int channel, std::size_t first, std::size_t count) {
     return std::sqrt(sum / count);
 }
 
-bool waitStopped(OrvoAudio::Handle h, std::chrono::milliseconds limit) {
-    return waitFor([h] { return OrvoAudio::channelIsActive(h) == OrvoAudio::Activity::Stopped; },
-                   limit);
-}
-
-PlayResult playToEnd(const std::string& file, const std::function<void(OrvoAudio::Handle)>& setup,
-                     bool pcm16) {
+PlayResult playToEnd(const std::string& file, const StreamFn& setup, bool pcm16,
+                     const StreamFn& during) {
     static int counter = 0;
     const std::string capture =
         tempDir() + "/capture-" + std::to_string(++counter) + (pcm16 ? ".wav" : ".f32.wav");
@@ -120,7 +107,8 @@ PlayResult playToEnd(const std::string& file, const std::function<void(OrvoAudio
         result.lengthBytes = OrvoAudio::channelGetLength(result.handle);
         if (setup) setup(result.handle);
         OrvoAudio::channelPlay(result.handle);
-        result.ended = waitStopped(result.handle, std::chrono::milliseconds(30000));
+        if (during) during(result.handle);
+        result.ended = waitStopped(result.handle, 30000ms);
         result.endPositionBytes = OrvoAudio::channelGetPosition(result.handle);
     }
     OrvoAudio::free();

@@ -19,9 +19,10 @@
 
 namespace OrvoAudioTest {
 
+using namespace std::chrono_literals;
 constexpr int kRate = 44100;
 
-// ORVO_TEST_MEDIA (set by CTest), else the build tree's generated media; empty when neither.
+// ORVO_TEST_MEDIA (set by CTest); empty when unset.
 std::string mediaDir();
 std::string media(const std::string& name);
 // Temporary folder of this process, removed at exit.
@@ -32,27 +33,30 @@ struct Wav {
     int rate = 0;
     std::vector<float> samples;  // interleaved stereo
     std::size_t frames() const { return samples.size() / 2; }
+    double seconds() const { return static_cast<double>(frames()) / rate; }
 };
 // 16-bit PCM or 32-bit float stereo; nullopt when malformed (sizes included).
 std::optional<Wav> readWav(const std::string& path);
 // Hann-windowed amplitude of the sine at `hz` over frames [first, first + count).
-double toneAmplitude(const Wav& wav, int channel, double hz, std::size_t first, std::size_t count);
+double toneAmplitude(const Wav& wav, int channel, double hz, std::size_t first = kRate / 2,
+                     std::size_t count = kRate);
 double rms(const Wav& wav, int channel, std::size_t first, std::size_t count);
 inline double toDb(double ratio) { return 20.0 * std::log10(ratio); }
 
 // Waits for `pred` up to `limit`; false on timeout.
 template <typename Pred>
-bool waitFor(Pred pred, std::chrono::milliseconds limit = std::chrono::milliseconds(20000)) {
+bool waitFor(Pred pred, std::chrono::milliseconds limit = 20000ms) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     while (!pred()) {
         if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        std::this_thread::sleep_for(1ms);
     }
     return true;
 }
-// Waits until the stream has stopped (at its end).
-bool waitStopped(OrvoAudio::Handle h,
-                 std::chrono::milliseconds limit = std::chrono::milliseconds(20000));
+inline bool waitStopped(OrvoAudio::Handle h, std::chrono::milliseconds limit = 20000ms) {
+    return waitFor([h] { return OrvoAudio::channelIsActive(h) == OrvoAudio::Activity::Stopped; },
+                   limit);
+}
 
 // |H| in dB of one cookbook peaking filter at `f`, from the published formulas, so that the
 // engine's coefficient code is not its own reference.
@@ -70,7 +74,8 @@ inline double peakingMagnitudeDb(double f0, double octaves, double gainDb, doubl
     return toDb(std::abs(num / den));
 }
 
-// Tests that need the generated media, on the null output; the engine is freed after each.
+// Tests on the null output (fast clock); the engine is freed after each. Without the generated
+// media they are skipped.
 class MediaTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -82,6 +87,7 @@ protected:
     void TearDown() override { OrvoAudio::free(); }
 };
 
+using StreamFn = std::function<void(OrvoAudio::Handle)>;
 struct PlayResult {
     OrvoAudio::Handle handle = 0;
     std::int64_t lengthBytes = -1;
@@ -89,9 +95,9 @@ struct PlayResult {
     bool ended = false;  // reported Stopped at the end within the time limit
     std::optional<Wav> capture;
 };
-// Null output (fast clock) capturing to a temporary file: opens `file`, lets `setup` prepare the
-// stream, plays it to the end and frees the engine. 32-bit float capture unless pcm16.
-PlayResult playToEnd(const std::string& file,
-                     const std::function<void(OrvoAudio::Handle)>& setup = {}, bool pcm16 = false);
+// Null output capturing to a temporary file: opens `file`, runs `setup`, plays, runs `during`
+// while it plays, waits for the end and frees the engine. 32-bit float capture unless pcm16.
+PlayResult playToEnd(const std::string& file, const StreamFn& setup = {}, bool pcm16 = false,
+                     const StreamFn& during = {});
 
 }  // namespace OrvoAudioTest

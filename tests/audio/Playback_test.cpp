@@ -14,15 +14,6 @@ namespace {
 
 constexpr std::array<float, 10> kBands = {31, 62, 125, 250, 500, 1000, 2000, 4000, 8000, 16000};
 
-// Adds the ten bands with the given gains, as the player does.
-void addBands(Handle h, const std::array<float, 10>& gains) {
-    for (std::size_t i = 0; i < kBands.size(); ++i) {
-        const Handle fx = channelSetFxParamEq(h);
-        ASSERT_NE(fx, 0u);
-        ASSERT_TRUE(fxSetParameters(fx, {kBands[i], 12.0f, gains[i]}));
-    }
-}
-
 // A file and its slack in seconds (encoder padding, frame granularity) beyond 1 %.
 using FormatCase = std::pair<const char*, double>;
 class FormatTest : public MediaTest, public ::testing::WithParamInterface<FormatCase> {};
@@ -36,11 +27,10 @@ TEST_P(FormatTest, PlaysItsWholeLengthWithTheTone) {
     EXPECT_EQ(wav.rate, kRate);
     const double tolerance = 3.0 * 0.01 + GetParam().second;
     EXPECT_NEAR(r.lengthBytes / 8.0 / kRate, 3.0, tolerance);
-    EXPECT_NEAR(static_cast<double>(wav.frames()) / kRate, 3.0, tolerance);
-    // Position is what was heard: all of it.
-    EXPECT_EQ(r.endPositionBytes / 8, static_cast<std::int64_t>(wav.frames()));
+    EXPECT_NEAR(wav.seconds(), 3.0, tolerance);
+    EXPECT_EQ(r.endPositionBytes / 8, static_cast<std::int64_t>(wav.frames()));  // all was heard
     for (int ch = 0; ch < 2; ++ch) {
-        const double amp = toneAmplitude(wav, ch, 1000.0, kRate / 2, kRate);
+        const double amp = toneAmplitude(wav, ch, 1000.0);
         EXPECT_NEAR(toDb(amp / 0.5), 0.0, 1.0) << "channel " << ch;
         // The tone is nearly all there is.
         EXPECT_GT(amp / std::sqrt(2.0) / rms(wav, ch, kRate / 2, kRate), 0.95) << "channel " << ch;
@@ -57,7 +47,7 @@ TEST_F(MediaTest, EachChannelKeepsItsOwnTone) {
     const PlayResult r = playToEnd(media("stereo.flac"));
     ASSERT_TRUE(r.capture.has_value());
     const Wav& wav = *r.capture;
-    ASSERT_NEAR(static_cast<double>(wav.frames()) / kRate, 4.0, 0.01);
+    ASSERT_NEAR(wav.seconds(), 4.0, 0.01);
     EXPECT_NEAR(toneAmplitude(wav, 0, 1000.0, kRate, kRate), 0.5, 0.01);
     EXPECT_NEAR(toneAmplitude(wav, 1, 3000.0, kRate, kRate), 0.5, 0.01);
     EXPECT_LT(toneAmplitude(wav, 0, 3000.0, kRate, kRate), 0.001);
@@ -69,14 +59,16 @@ TEST_F(MediaTest, VolumeAndSixteenBitCapture) {
     const PlayResult half = playToEnd(
         media("tone1k.flac"), [](Handle h) { channelSetVolume(h, 0.5f); }, true);
     // +15 dB at 1 kHz drives the 0.5 tone past full scale: the 16-bit file clamps, not wraps.
-    const auto boost = [](Handle h) {
-        fxSetParameters(channelSetFxParamEq(h), {1000.0f, 12.0f, 15.0f});
-    };
-    const PlayResult loud = playToEnd(media("tone1k.flac"), boost, true);
+    const PlayResult loud = playToEnd(
+        media("tone1k.flac"),
+        [](Handle h) {
+            fxSetParameters(channelSetFxParamEq(h), {1000.0f, 12.0f, 15.0f});
+        },
+        true);
     ASSERT_TRUE(full.capture && half.capture && loud.capture);
-    const double a = toneAmplitude(*full.capture, 0, 1000.0, kRate / 2, kRate);
+    const double a = toneAmplitude(*full.capture, 0, 1000.0);
     EXPECT_NEAR(a, 0.5, 0.001);
-    EXPECT_NEAR(toneAmplitude(*half.capture, 0, 1000.0, kRate / 2, kRate) / a, 0.5, 0.005);
+    EXPECT_NEAR(toneAmplitude(*half.capture, 0, 1000.0) / a, 0.5, 0.005);
     EXPECT_EQ(loud.capture->frames(), 3u * kRate);
     const auto [lo, hi] =
         std::minmax_element(loud.capture->samples.begin(), loud.capture->samples.end());
@@ -85,64 +77,54 @@ TEST_F(MediaTest, VolumeAndSixteenBitCapture) {
 }
 
 TEST_F(MediaTest, VolumeChangesRampWithoutJumps) {
-    // Volume flips between 1 and 0 while playing: consecutive samples of a 1 kHz tone at 0.5
-    // differ by at most ~0.072; a hard switch would jump by up to 0.5.
-    std::thread worker;
-    const PlayResult r = playToEnd(media("tone1k.flac"), [&](Handle h) {
-        worker = std::thread([h] {
-            for (int i = 0; i < 20; ++i) {
-                channelSetVolume(h, (i % 2) ? 1.0f : 0.0f);
-                std::this_thread::sleep_for(std::chrono::milliseconds(3));
-            }
-        });
+    // Consecutive samples of a 1 kHz tone at 0.5 differ by at most ~0.072; a hard switch between
+    // volumes 1 and 0 would jump by up to 0.5.
+    const PlayResult r = playToEnd(media("tone1k.flac"), {}, false, [](Handle h) {
+        for (int i = 0; i < 20; ++i) {
+            channelSetVolume(h, (i % 2) ? 1.0f : 0.0f);
+            std::this_thread::sleep_for(3ms);
+        }
     });
-    worker.join();
     ASSERT_TRUE(r.capture.has_value());
+    const std::vector<float>& s = r.capture->samples;
     float worst = 0.0f;
-    for (std::size_t i = 1; i < r.capture->frames(); ++i)
-        worst =
-            std::max(worst, std::abs(r.capture->samples[i * 2] - r.capture->samples[i * 2 - 2]));
+    for (std::size_t i = 2; i < s.size(); i += 2)
+        worst = std::max(worst, std::abs(s[i] - s[i - 2]));
     EXPECT_LT(worst, 0.1f);
 }
 
-// Each preset (and a lone +6 dB at 1 kHz) against the summed textbook responses, both channels.
-TEST_F(MediaTest, EveryPresetGivesTheCombinedBandResponse) {
-    const std::array<std::array<float, 10>, 7> presets = {{
-        {0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+// The filter's curve itself is PeakingEq's test; here ten of them in a chain on both channels
+// must give the summed textbook response (a lone band, and a preset with overlapping neighbours).
+TEST_F(MediaTest, TenBandsGiveTheCombinedResponse) {
+    const std::array<std::array<float, 10>, 2> presets = {{
         {0, 0, 0, 0, 0, 6, 0, 0, 0, 0},
-        {3, 1, 0, -2, -4, -4, -2, 0, 1, 2},
-        {-2, 0, 2, 4, -2, -2, 0, 0, 4, 4},
-        {-6, 0, 0, 0, 0, 0, 4, 0, 4, 0},
-        {-2, 3, 4, 1, -2, -2, 0, 0, 4, 4},
         {-6, 1, 4, -2, -2, -4, 0, 0, 6, 6},
     }};
     const PlayResult flat = playToEnd(media("bands.flac"));
     ASSERT_TRUE(flat.capture.has_value());
-    // Two seconds from the middle: long enough to separate 31 Hz from 62 Hz.
-    const std::size_t first = kRate / 2;
-    const std::size_t count = 2 * kRate;
-    for (std::size_t p = 0; p < presets.size(); ++p) {
-        const PlayResult r =
-            playToEnd(media("bands.flac"), [&](Handle h) { addBands(h, presets[p]); });
+    for (const auto& gains : presets) {
+        const PlayResult r = playToEnd(media("bands.flac"), [&](Handle h) {
+            for (std::size_t b = 0; b < kBands.size(); ++b)
+                ASSERT_TRUE(fxSetParameters(channelSetFxParamEq(h), {kBands[b], 12.0f, gains[b]}));
+        });
         ASSERT_TRUE(r.capture.has_value());
-        for (std::size_t band = 0; band < kBands.size(); ++band) {
-            const double f = kBands[band];
+        for (const double f : kBands) {
             double expected = 0.0;
             for (std::size_t b = 0; b < kBands.size(); ++b)
-                expected += peakingMagnitudeDb(kBands[b], 1.0, presets[p][b], f);
+                expected += peakingMagnitudeDb(kBands[b], 1.0, gains[b], f);
             for (int ch = 0; ch < 2; ++ch) {
-                SCOPED_TRACE(testing::Message() << "preset " << p << " band " << f << " ch " << ch);
-                const double measured = toDb(toneAmplitude(*r.capture, ch, f, first, count) /
-                                             toneAmplitude(*flat.capture, ch, f, first, count));
-                EXPECT_NEAR(measured, expected, 0.25);
-                // Overlapping neighbours never move a centre far from its own gain.
-                EXPECT_NEAR(measured, presets[p][band], 3.0);
+                SCOPED_TRACE(testing::Message() << gains[0] << " band " << f << " ch " << ch);
+                // Two seconds from the middle: long enough to separate 31 Hz from 62 Hz.
+                const auto tone = [&](const Wav& w) {
+                    return toneAmplitude(w, ch, f, kRate / 2, 2 * kRate);
+                };
+                EXPECT_NEAR(toDb(tone(*r.capture) / tone(*flat.capture)), expected, 0.25);
             }
         }
     }
 }
 
-// Finds where the 2 kHz step of steps.flac turns into 4 kHz, in frames of the capture.
+// Where the 2 kHz step of steps.flac turns into 4 kHz, in frames of the capture.
 std::size_t stepEdge(const Wav& wav) {
     std::size_t lo = 0;
     std::size_t hi = wav.frames();
@@ -150,9 +132,9 @@ std::size_t stepEdge(const Wav& wav) {
     while (hi - lo > 4) {
         const std::size_t mid = (lo + hi) / 2;
         const std::size_t at = mid > window ? mid - window : 0;
-        const bool four =
-            toneAmplitude(wav, 0, 4000, at, window) > toneAmplitude(wav, 0, 2000, at, window);
-        (four ? hi : lo) = mid;
+        (toneAmplitude(wav, 0, 4000, at, window) > toneAmplitude(wav, 0, 2000, at, window) ? hi
+                                                                                           : lo) =
+            mid;
     }
     return lo;
 }
@@ -168,73 +150,62 @@ TEST_P(SeekTest, SeekBeforePlayStartsExactlyThere) {
     ASSERT_TRUE(r.ended && r.capture);
     const Wav& wav = *r.capture;
     const bool lossless = std::string(GetParam()).ends_with(".flac");
-    EXPECT_NEAR(static_cast<double>(wav.frames()) / kRate, 10.5, lossless ? 0.001 : 0.06);
+    EXPECT_NEAR(wav.seconds(), 10.5, lossless ? 0.001 : 0.06);
     EXPECT_NEAR(static_cast<double>(stepEdge(wav)) / kRate, 0.5, lossless ? 0.002 : 0.03);
     EXPECT_NEAR(toneAmplitude(wav, 0, 2000, 0, kRate / 4), 0.5, 0.05);
     EXPECT_NEAR(toneAmplitude(wav, 0, 4000, kRate, kRate), 0.5, 0.05);
 }
 
 TEST_P(SeekTest, SeekWhilePlayingTakesEffectAtOnce) {
-    std::int64_t before = -1;
-    std::int64_t rightAfter = -1;
-    std::thread worker;
-    const PlayResult r = playToEnd(media(GetParam()), [&](Handle h) {
-        worker = std::thread([&, h] {
-            waitFor([h] { return channelGetPosition(h) >= channelSeconds2Bytes(h, 1.0); });
-            before = channelGetPosition(h);
-            channelSetPosition(h, channelSeconds2Bytes(h, 30.0));
-            rightAfter = channelGetPosition(h);
-        });
+    double before = -1;  // seconds
+    const PlayResult r = playToEnd(media(GetParam()), {}, false, [&](Handle h) {
+        waitFor([h] { return channelGetPosition(h) >= channelSeconds2Bytes(h, 1.0); });
+        before = channelBytes2Seconds(h, channelGetPosition(h));
+        channelSetPosition(h, channelSeconds2Bytes(h, 30.0));
+        EXPECT_EQ(channelGetPosition(h), 30LL * kRate * 8);
     });
-    worker.join();
     ASSERT_TRUE(r.ended && r.capture);
-    EXPECT_GE(before, 8 * kRate);
-    EXPECT_EQ(rightAfter, 30LL * kRate * 8);
+    EXPECT_GE(before, 1.0);
     // Heard: everything up to `before`, then the last ten seconds (4 kHz); a loaded machine may
     // play a little more between reading the position and seeking.
     const Wav& wav = *r.capture;
-    const double heard = static_cast<double>(wav.frames()) / kRate;
-    EXPECT_GE(heard, before / 8.0 / kRate + 10.0 - 0.01);
-    EXPECT_LE(heard, before / 8.0 / kRate + 10.0 + 1.0);
+    EXPECT_GE(wav.seconds(), before + 10.0 - 0.01);
+    EXPECT_LE(wav.seconds(), before + 10.0 + 1.0);
     EXPECT_NEAR(toneAmplitude(wav, 0, 4000, wav.frames() - 9 * kRate, 9 * kRate), 0.5, 0.05);
 }
 
 TEST_P(SeekTest, PlaybackGoesOnRightAfterSeekAndRestart) {
-    // Real time. A seek leaves the ring full of audio that is dropped unplayed; the decoder
-    // must refill it at once, not sleep as long as a full ring would last. Each case first
-    // seeks elsewhere, so that the ring is full (just refilled) when the request comes.
+    // Real time. A seek drops the ring's audio unplayed: the decoder must refill it at once, not
+    // sleep as long as a full ring would last. Each case first seeks elsewhere to fill the ring.
+    OrvoAudio::free();
     setenv("ORVO_AUDIO_SPEED", "1", 1);
     ASSERT_TRUE(init(-1, kRate));
     const Handle h = streamCreateFile(media(GetParam()));
-    ASSERT_NE(h, 0u);
     ASSERT_TRUE(channelPlay(h));
     const auto reaches = [h](double seconds) {
-        return waitFor(
-            [h, seconds] { return channelGetPosition(h) >= channelSeconds2Bytes(h, seconds); },
-            std::chrono::milliseconds(5000));
+        return waitFor([&] { return channelGetPosition(h) >= channelSeconds2Bytes(h, seconds); },
+                       5000ms);
     };
     ASSERT_TRUE(reaches(0.3));
     enum class Step { Seek, Restart, SeekWhileStopped };
     for (const Step step : {Step::Seek, Step::Restart, Step::SeekWhileStopped}) {
         ASSERT_TRUE(channelSetPosition(h, channelSeconds2Bytes(h, 10.0)));
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        double target = 20.0;
-        if (step == Step::Seek) {
-            ASSERT_TRUE(channelSetPosition(h, channelSeconds2Bytes(h, target)));
-        } else if (step == Step::Restart) {
-            target = 0.0;
+        std::this_thread::sleep_for(20ms);
+        const double target = step == Step::Restart ? 0.0 : 20.0;
+        if (step == Step::Restart) {
             ASSERT_TRUE(channelPlay(h, true));
+        } else if (step == Step::Seek) {
+            ASSERT_TRUE(channelSetPosition(h, channelSeconds2Bytes(h, target)));
         } else {
             ASSERT_TRUE(channelStop(h));
             ASSERT_TRUE(channelSetPosition(h, channelSeconds2Bytes(h, target)));
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            std::this_thread::sleep_for(20ms);
             ASSERT_TRUE(channelPlay(h));
         }
         const auto start = std::chrono::steady_clock::now();
         ASSERT_TRUE(reaches(target + 0.3));
-        // 300 ms of audio plus a block of the output and a poll of the decoder, with slack;
-        // waiting out the decoder's sleep takes about 350 ms more.
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500))
+        // 300 ms of audio plus an output block and a decoder poll; a sleeping decoder adds ~350 ms.
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms)
             << "case " << static_cast<int>(step);
         EXPECT_EQ(channelIsActive(h), Activity::Playing);
     }
