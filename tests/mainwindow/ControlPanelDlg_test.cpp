@@ -72,8 +72,19 @@ protected:
         ASSERT_TRUE(DataDirectory::prepare());
         DataDirectory::setProgramDirectoryOverride(QStringLiteral(ORVO_OUT_DIR "/"));
         StoreBinding::setLibraryPath(QStringLiteral(ORVO_OUT_DIR "/libOrvo_XMLCtrl.so"));
-        m_red = addSkin(u"t-red"_s, QColor(200, 30, 30));
-        m_blue = addSkin(u"t-blue"_s, QColor(30, 30, 200));
+        QList<tagUiBgSkinInfo> skins;
+        StoreBinding::CallSkinList(1, &skins);
+        for (const auto& [id, colour] : {std::pair{u"t-red"_s, QColor(200, 30, 30)},
+                                         std::pair{u"t-blue"_s, QColor(30, 30, 200)}}) {
+            const QString folder = DataDirectory::path() + u"skin/"_s + id;
+            QImage picture(64, 112, QImage::Format_RGB32);
+            picture.fill(colour);
+            ASSERT_TRUE(QDir().mkpath(folder) && picture.save(folder + u"/bg.bmp"_s));
+            skins.append({id, 0, u"bg.bmp"_s});
+        }
+        setSkinList(skins);
+        m_red = StoreBinding::ReadSkinInfo(u"t-red"_s);
+        m_blue = StoreBinding::ReadSkinInfo(u"t-blue"_s);
         setConfig({{kEnTransparent, u"0"_s}});
     }
     void TearDown() override {
@@ -82,64 +93,33 @@ protected:
         DataDirectory::setProgramDirectoryOverride(QString());
         StoreBinding::setLibraryPath(QString());
     }
-    static tagUiBgSkinInfo addSkin(const QString& id, const QColor& colour) {
-        const QString folder = DataDirectory::path() + u"skin/"_s + id;
-        QImage picture(64, 112, QImage::Format_RGB32);
-        picture.fill(colour);
-        EXPECT_TRUE(QDir().mkpath(folder) && picture.save(folder + u"/bg.bmp"_s));
-        QList<tagUiBgSkinInfo> skins;
-        StoreBinding::CallSkinList(1, &skins);
-        skins.append({id, 0, u"bg.bmp"_s});
-        setSkinList(skins);
-        return StoreBinding::ReadSkinInfo(id);
-    }
     static void setSkinList(QList<tagUiBgSkinInfo> skins) { StoreBinding::CallSkinList(0, &skins); }
 
     QTemporaryDir m_dir;
     tagUiBgSkinInfo m_red, m_blue;
 };
 
-TEST_F(ControlPanelDlgTest, BuildsTheSkinnedWindowFromTheStartSettings) {
-    ControlPanelDlg w;
-    EXPECT_EQ(w.windowTitle(), u"欧沃播放器"_s);
-    EXPECT_TRUE(w.windowFlags() & Qt::FramelessWindowHint);
-    EXPECT_TRUE(w.testAttribute(Qt::WA_TranslucentBackground));
-    EXPECT_EQ(w.size(), QSize(320, 560));
-    EXPECT_EQ(w.minimumSize(), QSize(303, 526));
-    // Every skinned control is on the canvas under its name, in paint order.
-    QStringList painted;
-    for (IControl* c : w.canvas().controls()) painted << c->name();
-    EXPECT_EQ(painted.join(u' '),
-              u"volumeslider positionslider closebutton addbutton listxhbutton setbutton "
-              u"optionsbutton minbutton playbutton nextbutton perbutton volumeico musiclogo "
-              u"skinbutton musictimelable musictimelable musicnamelable musiclist"_s);
-    EXPECT_EQ(w.canvas().findControl(u"setbutton"_s)->toolTip(), u"清除列表"_s);
-    // The logo and the labels report nothing; the others report to the window.
-    EXPECT_EQ(w.controls().musicNameLable->eventSink(), nullptr);
-    EXPECT_EQ(w.controls().skinButton->eventSink(), static_cast<IControlEventS*>(&w));
-    w.show();
-
-    struct Case {
-        QString loop, mute, volume;
-        bool looping;
-        int volumeImg, volumeValue;
-    };
-    for (const Case& c : {Case{u"2"_s, u"2"_s, u"25"_s, true, 2, 25},
-                          Case{u"22"_s, u"x"_s, u"7x"_s, false, 1, 7}}) {
-        SCOPED_TRACE((c.loop + u' ' + c.mute + u' ' + c.volume).toStdString());
-        setConfig({{kLoop, c.loop}, {kMute, c.mute}, {kVolume, c.volume}});
-        ControlPanelDlg w;
-        EXPECT_EQ(w.isLoop(), c.looping);
-        EXPECT_EQ(w.controls().listxhButton->GetButtonImg(), c.looping ? 2 : 1);
-        EXPECT_EQ(w.controls().volumeIco->GetButtonImg(), c.volumeImg);
-        EXPECT_EQ(w.controls().volumeSlider->value(), c.volumeValue);
-    }
-}
-
-TEST_F(ControlPanelDlgTest, SkinLookupFallbackOpaqueChangeAndUnreadablePicture) {
+TEST_F(ControlPanelDlgTest, BuildsTheSkinnedWindowSkinFallbackOpaqueChangeUnreadablePicture) {
     setConfig({{kSkin, u"t-blue"_s}});
     {
         ControlPanelDlg w;
+        EXPECT_EQ(w.windowTitle(), u"欧沃播放器"_s);
+        EXPECT_TRUE(w.windowFlags() & Qt::FramelessWindowHint);
+        EXPECT_TRUE(w.testAttribute(Qt::WA_TranslucentBackground));
+        EXPECT_EQ(w.size(), QSize(320, 560));
+        EXPECT_EQ(w.minimumSize(), QSize(303, 526));
+        // Every skinned control is on the canvas under its name, in paint order.
+        QStringList painted;
+        for (IControl* c : w.canvas().controls()) painted << c->name();
+        EXPECT_EQ(painted.join(u' '),
+                  u"volumeslider positionslider closebutton addbutton listxhbutton setbutton "
+                  u"optionsbutton minbutton playbutton nextbutton perbutton volumeico musiclogo "
+                  u"skinbutton musictimelable musictimelable musicnamelable musiclist"_s);
+        EXPECT_EQ(w.canvas().findControl(u"setbutton"_s)->toolTip(), u"清除列表"_s);
+        // The logo and the labels report nothing; the others report to the window.
+        EXPECT_EQ(w.controls().musicNameLable->eventSink(), nullptr);
+        EXPECT_EQ(w.controls().skinButton->eventSink(), static_cast<IControlEventS*>(&w));
+        w.show();
         EXPECT_EQ(w.skinId(), u"t-blue"_s);
         EXPECT_GT(bodyPixel(w).blue(), 150);
         EXPECT_LT(bodyPixel(w).red(), 80);
@@ -266,7 +246,7 @@ TEST_F(ControlPanelDlgTest, FadeAndRandomSkinRunWithoutBlockingAndLockTheButton)
     EXPECT_EQ(w.canvas().opacity(), 255);
 }
 
-TEST_F(ControlPanelDlgTest, ButtonsSwapTheirPicturesAndTheSettingsAreKept) {
+TEST_F(ControlPanelDlgTest, ButtonsSwapTheirPicturesAndTheNextStartReadsTheSettings) {
     setConfig({{kLoop, u"1"_s}, {kMute, u"1"_s}});
     {
         ControlPanelDlg w;
@@ -295,6 +275,17 @@ TEST_F(ControlPanelDlgTest, ButtonsSwapTheirPicturesAndTheSettingsAreKept) {
     EXPECT_EQ(config(kMute), u"2"_s);
     EXPECT_EQ(config(kVolume), u"17"_s);
     EXPECT_EQ(config(kLastPlayFile), u"<none>"_s);
+    // The next start shows what was kept; a stored text that is no choice means off.
+    const auto startsWith = [](bool looping, int volumeImg, int volume) {
+        ControlPanelDlg w;
+        EXPECT_EQ(w.isLoop(), looping);
+        EXPECT_EQ(w.controls().listxhButton->GetButtonImg(), looping ? 2 : 1);
+        EXPECT_EQ(w.controls().volumeIco->GetButtonImg(), volumeImg);
+        EXPECT_EQ(w.controls().volumeSlider->value(), volume);
+    };
+    startsWith(true, 2, 17);
+    setConfig({{kLoop, u"22"_s}, {kMute, u"x"_s}, {kVolume, u"7x"_s}});
+    startsWith(false, 1, 7);
 }
 
 // Hit-test, resize arithmetic and presses on controls are proven below the window; here the events
@@ -314,12 +305,11 @@ TEST_F(ControlPanelDlgTest, BodyDragsTheWindowAndEdgesResizeIt) {
 TEST_F(ControlPanelDlgTest, HandedOverFileShowsTheWindowAndJoinsTheSavedList) {
     ControlPanelDlg w;
     ASSERT_FALSE(w.isVisible());
-    UIList* list = w.controls().musicList;
-    const int before = list->GetListCount();
+    const int before = w.controls().musicList->GetListCount();
     w.OpenHandedOverFile(u"/music/歌手/01.Intro.mp3"_s);
     EXPECT_TRUE(w.isVisible());
-    ASSERT_EQ(list->GetListCount(), before + 1);
-    EXPECT_TRUE(list->hasSongs());
+    EXPECT_EQ(w.controls().musicList->GetListCount(), before + 1);
+    EXPECT_TRUE(w.controls().musicList->hasSongs());
     // That the list is saved is checked end to end; here it comes back at the next start.
     EXPECT_EQ(ControlPanelDlg().controls().musicList->GetListCount(), before + 1);
 }
