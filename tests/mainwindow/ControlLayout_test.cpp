@@ -5,7 +5,6 @@
 #include "controls/UIButton.h"
 #include "controls/UILable.h"
 #include "controls/UIList.h"
-#include "controls/UISlider.h"
 #include "controls/UIStatic.h"
 
 #include <gtest/gtest.h>
