@@ -271,10 +271,8 @@ TEST_F(ControlPanelDlgTest, ButtonsSwapTheirPicturesAndTheNextStartReadsTheSetti
             EXPECT_TRUE(w.isVisible());
         }
     }
-    EXPECT_EQ(config(kLoop), u"2"_s);
-    EXPECT_EQ(config(kMute), u"2"_s);
-    EXPECT_EQ(config(kVolume), u"17"_s);
-    EXPECT_EQ(config(kLastPlayFile), u"<none>"_s);
+    const QStringList kept = {config(kLoop), config(kMute), config(kVolume), config(kLastPlayFile)};
+    EXPECT_EQ(kept, (QStringList{u"2"_s, u"2"_s, u"17"_s, u"<none>"_s}));
     // The next start shows what was kept; a stored text that is no choice means off.
     const auto startsWith = [](bool looping, int volumeImg, int volume) {
         ControlPanelDlg w;
