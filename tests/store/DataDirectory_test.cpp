@@ -7,26 +7,25 @@
 
 namespace {
 
-class DataDirectoryTest : public ::testing::Test {
+// Delivered files in a folder of their own; the data folder, not created yet, named through
+// ORVO_DATA_DIR.
+class DataDirectoryTest : public DataDirFixture {
 protected:
     void SetUp() override {
-        m_data = m_dataRoot.path() + "/nested/data";
-        writeFile(m_delivered.path() + "/config.xml", "delivered config");
-        writeFile(m_delivered.path() + "/skinlist.xml", "delivered skins");
-        writeFile(m_delivered.path() + "/skin/1/1.jpg", "picture 1");
-        writeFile(m_delivered.path() + "/skin/2/2_s.bmp", "thumb 2");
+        DataDirFixture::SetUp();
+        for (const char* name : {"config.xml", "skinlist.xml", "skin/1/1.jpg", "skin/2/2_s.bmp"})
+            write(m_delivered.path() + '/' + name, QByteArray("delivered ") + name);
         DataDirectory::setDeliveredDirectoryOverride(m_delivered.path());
         qputenv("ORVO_DATA_DIR", QFile::encodeName(m_data));
     }
     void TearDown() override {
-        qunsetenv("ORVO_DATA_DIR");
+        DataDirFixture::TearDown();
         DataDirectory::setDeliveredDirectoryOverride(QString());
         DataDirectory::setProgramDirectoryOverride(QString());
     }
 
     QTemporaryDir m_delivered;
-    QTemporaryDir m_dataRoot;
-    QString m_data;
+    const QString m_data = file("nested/data");
 };
 
 }  // namespace
@@ -40,7 +39,7 @@ TEST_F(DataDirectoryTest, ChoosesEnvironmentThenWritableProgramFolderThenUserFol
     qunsetenv("ORVO_DATA_DIR");
     DataDirectory::setProgramDirectoryOverride(m_delivered.path());
     EXPECT_EQ(DataDirectory::path(), m_delivered.path() + "/");
-    DataDirectory::setProgramDirectoryOverride(m_dataRoot.path() + "/not-there");
+    DataDirectory::setProgramDirectoryOverride(file("not-there"));
     QStandardPaths::setTestModeEnabled(true);
     EXPECT_EQ(
         DataDirectory::path(),
@@ -48,27 +47,26 @@ TEST_F(DataDirectoryTest, ChoosesEnvironmentThenWritableProgramFolderThenUserFol
     QStandardPaths::setTestModeEnabled(false);
 }
 
-TEST_F(DataDirectoryTest, PrepareSeedsWhatIsAbsentAndNeverOverwrites) {
-    writeFile(m_data + "/config.xml", "user config");
-    writeFile(m_data + "/skin/2/2_s.bmp", "user thumb");
+TEST_F(DataDirectoryTest, PrepareSeedsWhatIsAbsentNeverOverwritesAndReseedsConfig) {
+    write(m_data + "/config.xml", "user config");
+    write(m_data + "/skin/2/2_s.bmp", "user thumb");
     ASSERT_TRUE(DataDirectory::prepare());
-    for (auto [name, bytes] : {std::pair{"config.xml", "user config"},
-                               {"skinlist.xml", "delivered skins"},
-                               {"skin/1/1.jpg", "picture 1"},
-                               {"skin/2/2_s.bmp", "user thumb"}})
-        EXPECT_EQ(readFile(m_data + '/' + name), bytes) << name;
-    qputenv("ORVO_DATA_DIR", QFile::encodeName(m_data + "/config.xml/sub"));
-    EXPECT_FALSE(DataDirectory::prepare());
-}
+    QStringList found;
+    for (const char* name : {"config.xml", "skinlist.xml", "skin/1/1.jpg", "skin/2/2_s.bmp"})
+        found << read(m_data + '/' + name);
+    EXPECT_EQ(found, (QStringList{"user config", "delivered skinlist.xml", "delivered skin/1/1.jpg",
+                                  "user thumb"}));
 
-TEST_F(DataDirectoryTest, MissingConfigIsReseededWithTheDeliveredDefaults) {
-    // The generated defaults stand in for the delivered file, so they must be the same bytes.
-    EXPECT_EQ(DataDirectory::defaultConfig(), readFile(ORVO_SOURCE_DIR "/config.xml"));
-    // Data folder and delivered folder are one: only config.xml comes back.
+    // Data folder and delivered folder are one: only a missing config.xml comes back, as the
+    // defaults, which must be the delivered file's bytes.
+    EXPECT_EQ(DataDirectory::defaultConfig(), read(ORVO_SOURCE_DIR "/config.xml"));
     qputenv("ORVO_DATA_DIR", QFile::encodeName(m_delivered.path()));
     QFile::remove(m_delivered.path() + "/config.xml");
     QFile::remove(m_delivered.path() + "/skinlist.xml");
     ASSERT_TRUE(DataDirectory::prepare());
-    EXPECT_EQ(readFile(m_delivered.path() + "/config.xml"), DataDirectory::defaultConfig());
+    EXPECT_EQ(read(m_delivered.path() + "/config.xml"), DataDirectory::defaultConfig());
     EXPECT_FALSE(QFileInfo::exists(m_delivered.path() + "/skinlist.xml"));
+
+    qputenv("ORVO_DATA_DIR", QFile::encodeName(m_data + "/config.xml/sub"));
+    EXPECT_FALSE(DataDirectory::prepare());
 }
