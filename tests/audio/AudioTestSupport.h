@@ -3,11 +3,16 @@
 // measurement and the textbook equaliser response.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cmath>
 #include <complex>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <numbers>
 #include <optional>
@@ -22,41 +27,7 @@ namespace OrvoAudioTest {
 using namespace std::chrono_literals;
 constexpr int kRate = 44100;
 
-// ORVO_TEST_MEDIA (set by CTest); empty when unset.
-std::string mediaDir();
-std::string media(const std::string& name);
-// Temporary folder of this process, removed at exit.
-std::string tempDir();
-int threadCount();
-
-struct Wav {
-    int rate = 0;
-    std::vector<float> samples;  // interleaved stereo
-    std::size_t frames() const { return samples.size() / 2; }
-    double seconds() const { return static_cast<double>(frames()) / rate; }
-};
-// 16-bit PCM or 32-bit float stereo; nullopt when malformed (sizes included).
-std::optional<Wav> readWav(const std::string& path);
-// Hann-windowed amplitude of the sine at `hz` over frames [first, first + count).
-double toneAmplitude(const Wav& wav, int channel, double hz, std::size_t first = kRate / 2,
-                     std::size_t count = kRate);
-double rms(const Wav& wav, int channel, std::size_t first, std::size_t count);
 inline double toDb(double ratio) { return 20.0 * std::log10(ratio); }
-
-// Waits for `pred` up to `limit`; false on timeout.
-template <typename Pred>
-bool waitFor(Pred pred, std::chrono::milliseconds limit = 20000ms) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!pred()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
-inline bool waitStopped(OrvoAudio::Handle h, std::chrono::milliseconds limit = 20000ms) {
-    return waitFor([h] { return OrvoAudio::channelIsActive(h) == OrvoAudio::Activity::Stopped; },
-                   limit);
-}
 
 // |H| in dB of one cookbook peaking filter at `f`, from the published formulas, so that the
 // engine's coefficient code is not its own reference.
@@ -72,6 +43,104 @@ inline double peakingMagnitudeDb(double f0, double octaves, double gainDb, doubl
     const std::complex<double> den =
         (1.0 + alpha / a) - 2.0 * std::cos(w0) * z1 + (1.0 - alpha / a) * z1 * z1;
     return toDb(std::abs(num / den));
+}
+
+// ORVO_TEST_MEDIA (set by CTest); empty when unset.
+inline std::string mediaDir() {
+    const char* dir = std::getenv("ORVO_TEST_MEDIA");
+    return dir != nullptr ? dir : "";
+}
+inline std::string media(const std::string& name) { return mediaDir() + "/" + name; }
+
+// Temporary folder of this process, removed at exit.
+inline std::string tempDir() {
+    static const struct Dir {
+        std::string path =
+            (std::filesystem::temp_directory_path() / "orvo-audio-test-XXXXXX").string();
+        Dir() {
+            if (mkdtemp(path.data()) == nullptr) path.clear();
+        }
+        ~Dir() {
+            std::error_code ec;
+            if (!path.empty()) std::filesystem::remove_all(path, ec);
+        }
+    } dir;
+    return dir.path;
+}
+
+inline int threadCount() {
+    return static_cast<int>(
+        std::distance(std::filesystem::directory_iterator("/proc/self/task"), {}));
+}
+
+template <typename Pred>
+bool waitFor(Pred pred, std::chrono::milliseconds limit = 20000ms) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!pred()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(1ms);
+    }
+    return true;
+}
+inline bool waitStopped(OrvoAudio::Handle h, std::chrono::milliseconds limit = 20000ms) {
+    return waitFor([h] { return OrvoAudio::channelIsActive(h) == OrvoAudio::Activity::Stopped; },
+                   limit);
+}
+
+struct Wav {
+    int rate = 0;
+    std::vector<float> samples;  // interleaved stereo
+    std::size_t frames() const { return samples.size() / 2; }
+    double seconds() const { return static_cast<double>(frames()) / rate; }
+};
+
+// The capture writer's stereo layout: 16-bit PCM (data at 44) or 32-bit float (an 18-byte fmt
+// chunk and a fact chunk, data at 58); nullopt unless every tag and size agrees.
+inline std::optional<Wav> readWav(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    const std::string d((std::istreambuf_iterator<char>(in)), {});
+    const auto le = [&](std::size_t at, int bytes) {
+        std::uint32_t v = 0;
+        for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(d[at + i]);
+        return v;
+    };
+    const bool pcm = d.size() >= 44 && le(16, 4) == 16;
+    const std::size_t data = pcm ? 44 : 58;
+    if (d.size() < data || d.compare(0, 4, "RIFF") != 0 || le(4, 4) + 8 != d.size() ||
+        d.compare(8, 8, "WAVEfmt ") != 0 || le(16, 4) != (pcm ? 16u : 18u) ||
+        le(20, 2) != (pcm ? 1u : 3u) || le(22, 2) != 2 || le(34, 2) != (pcm ? 16u : 32u) ||
+        (!pcm && (d.compare(38, 4, "fact") != 0 || le(46, 4) * 8 + data != d.size())) ||
+        d.compare(data - 8, 4, "data") != 0 || le(data - 4, 4) + data != d.size()) {
+        return std::nullopt;
+    }
+    Wav wav{static_cast<int>(le(24, 4)), std::vector<float>((d.size() - data) / (pcm ? 2 : 4))};
+    for (std::size_t i = 0; pcm && i < wav.samples.size(); ++i)
+        wav.samples[i] = static_cast<std::int16_t>(le(data + 2 * i, 2)) / 32767.0f;
+    if (!pcm) std::memcpy(wav.samples.data(), d.data() + data, wav.samples.size() * 4);
+    return wav;
+}
+
+// Hann-windowed amplitude of the sine at `hz` over frames [first, first + count).
+inline double toneAmplitude(const Wav& wav, int channel, double hz, std::size_t first = kRate / 2,
+                            std::size_t count = kRate) {
+    if (first + count > wav.frames() || count < 2) return 0.0;
+    const double w = 2.0 * std::numbers::pi * hz / wav.rate;
+    std::complex<double> sum;
+    double weight = 0.0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const double hann = 0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * i / (count - 1));
+        sum += wav.samples[(first + i) * 2 + channel] * hann * std::polar(1.0, w * i);
+        weight += hann;
+    }
+    return 2.0 * std::abs(sum) / weight;
+}
+
+inline double rms(const Wav& wav, int channel, std::size_t first, std::size_t count) {
+    if (first + count > wav.frames() || count == 0) return 0.0;
+    double sum = 0.0;
+    for (std::size_t i = 0; i < count; ++i)
+        sum += std::pow(wav.samples[(first + i) * 2 + channel], 2);
+    return std::sqrt(sum / count);
 }
 
 // Tests on the null output (fast clock); the engine is freed after each. Without the generated
@@ -95,9 +164,31 @@ struct PlayResult {
     bool ended = false;  // reported Stopped at the end within the time limit
     std::optional<Wav> capture;
 };
+
 // Null output capturing to a temporary file: opens `file`, runs `setup`, plays, runs `during`
 // while it plays, waits for the end and frees the engine. 32-bit float capture unless pcm16.
-PlayResult playToEnd(const std::string& file, const StreamFn& setup = {}, bool pcm16 = false,
-                     const StreamFn& during = {});
+inline PlayResult playToEnd(const std::string& file, const StreamFn& setup = {}, bool pcm16 = false,
+                            const StreamFn& during = {}) {
+    static int counter = 0;
+    const std::string capture =
+        tempDir() + "/capture-" + std::to_string(++counter) + (pcm16 ? ".wav" : ".f32.wav");
+    setenv("ORVO_AUDIO_OUTPUT", "null", 1);
+    setenv("ORVO_AUDIO_SPEED", "40", 1);
+    setenv("ORVO_AUDIO_CAPTURE", capture.c_str(), 1);
+    PlayResult result;
+    if (OrvoAudio::init(-1, kRate) && (result.handle = OrvoAudio::streamCreateFile(file)) != 0) {
+        result.lengthBytes = OrvoAudio::channelGetLength(result.handle);
+        if (setup) setup(result.handle);
+        OrvoAudio::channelPlay(result.handle);
+        if (during) during(result.handle);
+        result.ended = waitStopped(result.handle, 30000ms);
+        result.endPositionBytes = OrvoAudio::channelGetPosition(result.handle);
+    }
+    OrvoAudio::free();
+    unsetenv("ORVO_AUDIO_CAPTURE");
+    result.capture = readWav(capture);
+    std::filesystem::remove(capture);
+    return result;
+}
 
 }  // namespace OrvoAudioTest

@@ -1,0 +1,505 @@
+// The handle interface (life cycle, unknown handles, threads, byte windows, broken files,
+// concurrent use) and what it plays, checked in the null output's capture.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <random>
+
+#include "AudioTestSupport.h"
+
+using namespace OrvoAudioTest;
+using namespace OrvoAudio;
+using ::testing::Each;
+
+namespace {
+
+constexpr std::int64_t kToneBytes = 3LL * kRate * 8;  // the three-second tones
+
+using EngineTest = MediaTest;
+
+// Plays `h` to its end, then again from the middle, and frees it: no crash, no hang. Returns the
+// position at the first end and whether the seek was taken.
+std::pair<std::int64_t, bool> playTwiceAndFree(Handle h, std::chrono::milliseconds limit) {
+    EXPECT_TRUE(channelPlay(h));
+    EXPECT_TRUE(waitStopped(h, limit)) << "did not end";
+    const std::int64_t end = channelGetPosition(h);
+    const bool sought = channelSetPosition(h, channelGetLength(h) / 16 * 8);
+    channelPlay(h);
+    EXPECT_TRUE(waitStopped(h, limit)) << "did not end after a seek";
+    EXPECT_TRUE(streamFree(h));
+    return {end, sought};
+}
+
+TEST_F(EngineTest, LifeCycleAndActivity) {
+    OrvoAudio::free();  // not initialised: nothing happens
+    EXPECT_EQ(outputKind(), OutputKind::None);
+    EXPECT_EQ(outputRate(), 0);
+    // Streams without an output report their length but do not play.
+    Handle h = streamCreateFile(media("tone1k.ape"));
+    ASSERT_NE(h, 0u);
+    EXPECT_EQ(channelGetLength(h), kToneBytes);
+    EXPECT_FALSE(channelPlay(h));
+    EXPECT_TRUE(streamFree(h));
+
+    EXPECT_FALSE(init(-1, 0));
+    ASSERT_TRUE(init(-1, 48000));
+    EXPECT_FALSE(init(-1, 44100));
+    EXPECT_EQ(outputKind(), OutputKind::Null);
+    EXPECT_EQ(outputRate(), 48000);
+    OrvoAudio::free();
+    OrvoAudio::free();
+    ASSERT_TRUE(init(0, kRate));  // device 0: no sound, the null output
+    EXPECT_EQ(outputKind(), OutputKind::Null);
+
+    // Activity and position across play, stop, resume, the end and a restart.
+    h = streamCreateFile(media("tone1k.ogg"));
+    ASSERT_NE(h, 0u);
+    EXPECT_EQ(channelIsActive(h), Activity::Stopped);
+    EXPECT_EQ(channelGetPosition(h), 0);
+    ASSERT_TRUE(channelPlay(h));
+    EXPECT_NE(channelIsActive(h), Activity::Stopped);
+    ASSERT_TRUE(waitFor([&] { return channelGetPosition(h) > 8 * kRate / 2; }));
+
+    ASSERT_TRUE(channelStop(h));
+    EXPECT_EQ(channelIsActive(h), Activity::Stopped);
+    std::this_thread::sleep_for(20ms);
+    const std::int64_t paused = channelGetPosition(h);
+    std::this_thread::sleep_for(30ms);
+    EXPECT_EQ(channelGetPosition(h), paused);  // stopped means no progress
+
+    ASSERT_TRUE(channelPlay(h));  // resumes
+    ASSERT_TRUE(waitStopped(h));
+    const std::int64_t end = channelGetPosition(h);
+    EXPECT_NEAR(channelBytes2Seconds(h, end), 3.0, 0.01);
+
+    ASSERT_TRUE(channelPlay(h, true));  // restart from the beginning
+    ASSERT_TRUE(waitFor([&] { return channelGetPosition(h) < end; }));
+    EXPECT_NE(channelIsActive(h), Activity::Stopped);
+}
+
+TEST_F(EngineTest, AttributesEffectsAndDeadHandles) {
+    ASSERT_TRUE(init(-1, kRate));
+    const Handle h = streamCreateFile(media("tone1k.flac"));
+    ASSERT_NE(h, 0u);
+    EXPECT_DOUBLE_EQ(channelBytes2Seconds(h, 8LL * kRate), 1.0);
+    EXPECT_EQ(channelSeconds2Bytes(h, 2.0), 2LL * kRate * 8);
+    EXPECT_FALSE(channelSetPosition(h, kToneBytes + 8LL * kRate));  // beyond the end
+    EXPECT_FALSE(channelSetPosition(h, -8));
+    const std::pair<float, float> volumes[] = {{2.0f, 1.0f}, {-1.0f, 0.0f}, {0.25f, 0.25f}};
+    for (const auto& [set, clamped] : volumes) {
+        EXPECT_TRUE(channelSetVolume(h, set));
+        EXPECT_EQ(channelGetVolume(h), clamped) << set;
+    }
+    // The filter's own limits and refusals are PeakingEq's tests.
+    const Handle removed = channelSetFxParamEq(h);
+    ParamEq p;
+    ASSERT_TRUE(fxSetParameters(removed, {31.0f, 12.0f, 6.0f}));
+    ASSERT_TRUE(fxGetParameters(removed, &p));
+    EXPECT_EQ(p.centerHz, 31.0f);
+    EXPECT_EQ(p.gainDb, 6.0f);
+    EXPECT_FALSE(channelRemoveFx(h + 1000, removed));
+    EXPECT_TRUE(channelRemoveFx(h, removed));
+    EXPECT_FALSE(fxGetParameters(removed, &p));
+
+    // A stream freed while playing, handle 0 and a handle never given out do nothing.
+    const Handle fx = channelSetFxParamEq(h);
+    ASSERT_NE(fx, 0u);
+    ASSERT_TRUE(channelPlay(h));
+    ASSERT_TRUE(streamFree(h));
+    for (Handle bad : {h, Handle{0}, Handle{987654}}) {
+        SCOPED_TRACE(bad);
+        EXPECT_THAT((std::array{streamFree(bad), channelPlay(bad), channelStop(bad),
+                                channelSetPosition(bad, 0), channelSetVolume(bad, 0.5f)}),
+                    Each(false));
+        EXPECT_THAT((std::array{channelGetLength(bad), channelGetPosition(bad),
+                                channelSeconds2Bytes(bad, 1.0)}),
+                    Each(-1));
+        EXPECT_EQ(channelIsActive(bad), Activity::Stopped);
+        EXPECT_LT(channelBytes2Seconds(bad, 8), 0.0);
+        EXPECT_EQ(channelGetVolume(bad), -1.0f);
+        EXPECT_EQ(channelSetFxParamEq(bad), 0u);
+        EXPECT_EQ(streamSourcePath(bad), "");
+    }
+    EXPECT_FALSE(fxSetParameters(fx, p));  // freed with its stream
+    EXPECT_FALSE(fxGetParameters(fx, &p));
+    // Handles are never reused, even after free() and a new init().
+    OrvoAudio::free();
+    ASSERT_TRUE(init(-1, kRate));
+    EXPECT_GT(streamCreateFile(media("tone1k.mp3")), fx);
+}
+
+TEST_F(EngineTest, WidePathAndByteWindow) {
+    ASSERT_TRUE(init(-1, kRate));
+    const std::string dir = mediaDir();
+    const Handle h = streamCreateFile(std::u16string(dir.begin(), dir.end()) +
+                                      u"/中文歌曲.mp3");  // an ASCII folder
+    ASSERT_NE(h, 0u);
+    EXPECT_EQ(streamSourcePath(h), media("中文歌曲.mp3"));
+
+    // A FLAC file behind 1000 bytes of something else, opened by offset and length.
+    std::ifstream in(media("tone1k.flac"), std::ios::binary);
+    const std::string flac((std::istreambuf_iterator<char>(in)), {});
+    const std::string packed = tempDir() + "/packed.bin";
+    std::ofstream(packed, std::ios::binary) << std::string(1000, 'x') << flac << "trailing";
+    EXPECT_EQ(streamCreateFile(packed), 0u);
+    const Handle inner = streamCreateFile(packed, 1000, flac.size());
+    ASSERT_NE(inner, 0u);
+    EXPECT_EQ(channelGetLength(inner), kToneBytes);
+    ASSERT_TRUE(channelPlay(inner));
+    ASSERT_TRUE(waitStopped(inner));
+    EXPECT_EQ(channelGetPosition(inner), kToneBytes);
+    EXPECT_EQ(streamCreateFile(packed, 1u << 30, 0), 0u);  // window past the end
+}
+
+TEST_F(EngineTest, BrokenFilesNeverCrashOrHang) {
+    ASSERT_TRUE(init(-1, kRate));
+    // Not audio at all: no stream.
+    for (const char* name :
+         {"empty.mp3", "text.mp3", "text.flac", "header-only.mp3", "none.mp3", ""})
+        EXPECT_EQ(streamCreateFile(media(std::string("broken/") + name)), 0u) << name;
+    EXPECT_EQ(streamCreateFile(std::string()), 0u);
+    // A named pipe would block a plain open() until someone writes to it.
+    const std::string fifo = tempDir() + "/pipe.mp3";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(streamCreateFile(fifo), 0u);
+    // Damaged audio: refused at open, or plays what decodes and then reports stopped.
+    for (const char* name :
+         {"truncated.mp3", "truncated.flac", "truncated.ape", "bitflip.mp3", "bitflip.flac",
+          "bitflip.ogg", "bitflip.wma", "bitflip.ape", "flac-named.mp3", "mp3-named.ogg"}) {
+        SCOPED_TRACE(name);
+        const Handle h = streamCreateFile(media(std::string("broken/") + name));
+        if (h == 0) continue;
+        const std::int64_t length = channelGetLength(h);
+        EXPECT_LE(playTwiceAndFree(h, 20000ms).first, length + 8 * 4096);
+    }
+    // Valid audio under the wrong extension plays in full.
+    const Handle named = streamCreateFile(media("broken/flac-named.mp3"));
+    ASSERT_NE(named, 0u);
+    EXPECT_EQ(channelGetLength(named), kToneBytes);
+}
+
+TEST_F(EngineTest, FreeingPlayingStreamsLeavesNoThreads) {
+    ASSERT_TRUE(init(-1, kRate));
+    const int baseline = threadCount();
+    Handle last = 0;
+    for (int round = 0; round < 5; ++round) {
+        std::vector<Handle> handles;
+        for (const char* name : {"tone1k.mp3", "tone1k.flac", "tone1k.ogg", "tone1k.aac",
+                                 "tone1k.wma", "tone1k.ape", "tone1k.mp2", "tone1k.mp1"}) {
+            const Handle h = streamCreateFile(media(name));
+            ASSERT_GT(h, last);  // never reused
+            last = h;
+            for (int b = 0; b < 10; ++b) channelSetFxParamEq(h);
+            ASSERT_TRUE(channelPlay(h));
+            handles.push_back(h);
+        }
+        EXPECT_GE(threadCount(), baseline + 8);  // one decoder thread per playing stream
+        std::this_thread::sleep_for(5ms * round);
+        for (Handle h : handles) EXPECT_TRUE(streamFree(h));
+    }
+    EXPECT_TRUE(waitFor([&] { return threadCount() == baseline; }));
+    // Opening alone starts no thread.
+    streamCreateFile(media("tone1k.mp3"));
+    EXPECT_EQ(threadCount(), baseline);
+}
+
+// Runs body(thread, its random numbers) over and over on `count` threads until `done` holds;
+// false when `limit` passed first.
+bool runThreads(int count, const std::function<void(int, std::mt19937&)>& body,
+                const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    std::atomic<bool> stop{false};
+    std::vector<std::thread> workers;
+    for (int t = 0; t < count; ++t) {
+        workers.emplace_back([&, t] {
+            std::mt19937 rng(t);
+            while (!stop.load()) body(t, rng);
+        });
+    }
+    const bool ok = waitFor(done, limit);
+    stop.store(true);
+    for (auto& w : workers) w.join();
+    return ok;
+}
+
+TEST_F(EngineTest, ConcurrentCallsFromManyThreads) {
+    ASSERT_TRUE(init(-1, kRate));
+    std::vector<Handle> handles;
+    for (int i = 0; i < 4; ++i) handles.push_back(streamCreateFile(media("tone1k.flac")));
+    const auto calls = [&](int, std::mt19937& rng) {
+        const Handle h = handles[rng() % handles.size()];
+        const unsigned op = rng() % 8;
+        const unsigned r = rng();
+        if (op == 0) channelPlay(h, r % 2);
+        if (op == 1) channelStop(h);
+        if (op == 2) channelSetPosition(h, 8 * (r % (3 * kRate)));
+        if (op == 3) channelSetVolume(h, (r % 100) / 100.0f);
+        if (op == 4) {
+            const Handle fx = channelSetFxParamEq(h);
+            fxSetParameters(fx, {1000.0f, 12.0f, (r % 30) - 15.0f});
+            if (r % 2) channelRemoveFx(h, fx);
+        }
+        if (op == 5) channelGetPosition(h);
+        if (op == 6) channelIsActive(h);
+        if (op == 7 && r % 200 == 0) streamFree(h);  // a stream goes now and then
+    };
+    runThreads(
+        4, calls, [] { return false; }, 500ms);
+    OrvoAudio::free();
+    for (Handle h : handles) EXPECT_EQ(channelGetLength(h), -1);
+}
+
+// Two threads bring the output up and down while a third plays: an init() must not start an
+// output while a free() elsewhere still runs the old one, and nothing is used after its free.
+TEST_F(EngineTest, InitAndFreeRaceWithPlayback) {
+    const int baseline = threadCount();
+    std::atomic<int> cycles{0};
+    std::atomic<int> played{0};
+    const auto work = [&](int t, std::mt19937&) {
+        if (t < 2) {
+            if (init(-1, kRate)) ++cycles;
+            std::this_thread::sleep_for(200us);
+            OrvoAudio::free();
+        } else if (const Handle h = streamCreateFile(media("tone1k.flac")); h != 0) {
+            if (channelPlay(h)) ++played;
+            channelSetPosition(h, 8 * kRate);
+            channelGetPosition(h);
+            streamFree(h);
+        }
+    };
+    EXPECT_TRUE(runThreads(
+        3, work, [&] { return cycles >= 200 && played >= 20; }, 15000ms));
+    OrvoAudio::free();
+    EXPECT_TRUE(waitFor([&] { return threadCount() == baseline; }));
+}
+
+// Extended mode: every real-world file under ORVO_CORPUS/audio is refused or plays like a
+// damaged one.
+TEST(CorpusTest, RealWorldFilesPlayOrAreRefused) {
+    const char* corpus = std::getenv("ORVO_CORPUS");
+    const std::filesystem::path dir = std::string(corpus != nullptr ? corpus : "") + "/audio";
+    if (corpus == nullptr || !std::filesystem::is_directory(dir)) GTEST_SKIP() << "no corpus";
+    setenv("ORVO_AUDIO_OUTPUT", "null", 1);
+    setenv("ORVO_AUDIO_SPEED", "200", 1);  // a few minutes each in real time
+    ASSERT_TRUE(init(-1, kRate));
+    int opened = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        SCOPED_TRACE(entry.path());
+        const Handle h = streamCreateFile(entry.path().string());
+        if (h == 0) continue;
+        ++opened;
+        for (int b = 0; b < 10; ++b)
+            fxSetParameters(channelSetFxParamEq(h), {1000.0f, 12.0f, 6.0f});
+        const std::int64_t length = channelGetLength(h);
+        EXPECT_GE(length, 0);
+        EXPECT_TRUE(playTwiceAndFree(h, 60000ms).second || length == 0);
+    }
+    EXPECT_GT(opened, 0);
+    OrvoAudio::free();
+}
+
+// Playback, checked in the capture.
+
+constexpr std::array<float, 10> kBands = {31, 62, 125, 250, 500, 1000, 2000, 4000, 8000, 16000};
+
+// A file and its slack in seconds (encoder padding, frame granularity) beyond 1 %.
+using FormatCase = std::pair<const char*, double>;
+class FormatTest : public MediaTest, public ::testing::WithParamInterface<FormatCase> {};
+
+TEST_P(FormatTest, PlaysItsWholeLengthWithTheTone) {
+    const PlayResult r = playToEnd(media(GetParam().first));
+    ASSERT_NE(r.handle, 0u);
+    ASSERT_TRUE(r.ended) << "did not end in time";
+    ASSERT_TRUE(r.capture.has_value());
+    const Wav& wav = *r.capture;
+    EXPECT_EQ(wav.rate, kRate);
+    const double tolerance = 3.0 * 0.01 + GetParam().second;
+    EXPECT_NEAR(r.lengthBytes / 8.0 / kRate, 3.0, tolerance);
+    EXPECT_NEAR(wav.seconds(), 3.0, tolerance);
+    EXPECT_EQ(r.endPositionBytes / 8, static_cast<std::int64_t>(wav.frames()));  // all was heard
+    for (int ch = 0; ch < 2; ++ch) {
+        const double amp = toneAmplitude(wav, ch, 1000.0);
+        EXPECT_NEAR(toDb(amp / 0.5), 0.0, 1.0) << "channel " << ch;
+        // The tone is nearly all there is.
+        EXPECT_GT(amp / std::sqrt(2.0) / rms(wav, ch, kRate / 2, kRate), 0.95) << "channel " << ch;
+    }
+}
+
+const FormatCase kFormats[] = {{"tone1k.mp1", 0.0},  {"tone1k.mp2", 0.03}, {"tone1k.mp3", 0.05},
+                               {"tone1k.wma", 0.05}, {"tone1k.flac", 0.0}, {"tone1k.aac", 0.05},
+                               {"tone1k.ogg", 0.0},  {"tone1k.ape", 0.0}};
+INSTANTIATE_TEST_SUITE_P(AllFormats, FormatTest, ::testing::ValuesIn(kFormats),
+                         [](const auto& info) { return std::string(info.param.first).substr(7); });
+
+TEST_F(MediaTest, EachChannelKeepsItsOwnTone) {
+    const PlayResult r = playToEnd(media("stereo.flac"));
+    ASSERT_TRUE(r.capture.has_value());
+    const Wav& wav = *r.capture;
+    ASSERT_NEAR(wav.seconds(), 4.0, 0.01);
+    EXPECT_NEAR(toneAmplitude(wav, 0, 1000.0, kRate, kRate), 0.5, 0.01);
+    EXPECT_NEAR(toneAmplitude(wav, 1, 3000.0, kRate, kRate), 0.5, 0.01);
+    EXPECT_LT(toneAmplitude(wav, 0, 3000.0, kRate, kRate), 0.001);
+    EXPECT_LT(toneAmplitude(wav, 1, 1000.0, kRate, kRate), 0.001);
+}
+
+TEST_F(MediaTest, VolumeAndSixteenBitCapture) {
+    const PlayResult full = playToEnd(media("tone1k.flac"), {}, true);
+    const PlayResult half = playToEnd(
+        media("tone1k.flac"), [](Handle h) { channelSetVolume(h, 0.5f); }, true);
+    // +15 dB at 1 kHz drives the 0.5 tone past full scale: the 16-bit file clamps, not wraps.
+    const PlayResult loud = playToEnd(
+        media("tone1k.flac"),
+        [](Handle h) {
+            fxSetParameters(channelSetFxParamEq(h), {1000.0f, 12.0f, 15.0f});
+        },
+        true);
+    ASSERT_TRUE(full.capture && half.capture && loud.capture);
+    const double a = toneAmplitude(*full.capture, 0, 1000.0);
+    EXPECT_NEAR(a, 0.5, 0.001);
+    EXPECT_NEAR(toneAmplitude(*half.capture, 0, 1000.0) / a, 0.5, 0.005);
+    EXPECT_EQ(loud.capture->frames(), 3u * kRate);
+    const auto [lo, hi] =
+        std::minmax_element(loud.capture->samples.begin(), loud.capture->samples.end());
+    EXPECT_NEAR(*hi, 1.0f, 1e-4);
+    EXPECT_NEAR(*lo, -1.0f, 1e-4);
+}
+
+TEST_F(MediaTest, VolumeChangesRampWithoutJumps) {
+    // Consecutive samples of a 1 kHz tone at 0.5 differ by at most ~0.072; a hard switch between
+    // volumes 1 and 0 would jump by up to 0.5.
+    const PlayResult r = playToEnd(media("tone1k.flac"), {}, false, [](Handle h) {
+        for (int i = 0; i < 20; ++i) {
+            channelSetVolume(h, (i % 2) ? 1.0f : 0.0f);
+            std::this_thread::sleep_for(3ms);
+        }
+    });
+    ASSERT_TRUE(r.capture.has_value());
+    const std::vector<float>& s = r.capture->samples;
+    float worst = 0.0f;
+    for (std::size_t i = 2; i < s.size(); i += 2)
+        worst = std::max(worst, std::abs(s[i] - s[i - 2]));
+    EXPECT_LT(worst, 0.1f);
+}
+
+// The filter's curve itself is PeakingEq's test; here ten of them in a chain on both channels
+// must give the summed textbook response (a lone band, and a preset with overlapping neighbours).
+TEST_F(MediaTest, TenBandsGiveTheCombinedResponse) {
+    const std::array<std::array<float, 10>, 2> presets = {{
+        {0, 0, 0, 0, 0, 6, 0, 0, 0, 0},
+        {-6, 1, 4, -2, -2, -4, 0, 0, 6, 6},
+    }};
+    const PlayResult flat = playToEnd(media("bands.flac"));
+    ASSERT_TRUE(flat.capture.has_value());
+    for (const auto& gains : presets) {
+        const PlayResult r = playToEnd(media("bands.flac"), [&](Handle h) {
+            for (std::size_t b = 0; b < kBands.size(); ++b)
+                ASSERT_TRUE(fxSetParameters(channelSetFxParamEq(h), {kBands[b], 12.0f, gains[b]}));
+        });
+        ASSERT_TRUE(r.capture.has_value());
+        for (const double f : kBands) {
+            double expected = 0.0;
+            for (std::size_t b = 0; b < kBands.size(); ++b)
+                expected += peakingMagnitudeDb(kBands[b], 1.0, gains[b], f);
+            for (int ch = 0; ch < 2; ++ch) {
+                SCOPED_TRACE(testing::Message() << gains[0] << " band " << f << " ch " << ch);
+                // Two seconds from the middle: long enough to separate 31 Hz from 62 Hz.
+                const auto tone = [&](const Wav& w) {
+                    return toneAmplitude(w, ch, f, kRate / 2, 2 * kRate);
+                };
+                EXPECT_NEAR(toDb(tone(*r.capture) / tone(*flat.capture)), expected, 0.25);
+            }
+        }
+    }
+}
+
+// Where the 2 kHz step of steps.flac turns into 4 kHz, in frames of the capture.
+std::size_t stepEdge(const Wav& wav) {
+    std::size_t lo = 0;
+    std::size_t hi = wav.frames();
+    const std::size_t window = 64;
+    while (hi - lo > 4) {
+        const std::size_t mid = (lo + hi) / 2;
+        const std::size_t at = mid > window ? mid - window : 0;
+        (toneAmplitude(wav, 0, 4000, at, window) > toneAmplitude(wav, 0, 2000, at, window) ? hi
+                                                                                           : lo) =
+            mid;
+    }
+    return lo;
+}
+
+class SeekTest : public MediaTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(SeekTest, SeekBeforePlayStartsExactlyThere) {
+    // 29.5 s: half a second of 2 kHz, then the 4 kHz step at 30 s.
+    const PlayResult r = playToEnd(media(GetParam()), [](Handle h) {
+        EXPECT_TRUE(channelSetPosition(h, channelSeconds2Bytes(h, 29.5)));
+        EXPECT_EQ(channelGetPosition(h), channelSeconds2Bytes(h, 29.5));
+    });
+    ASSERT_TRUE(r.ended && r.capture);
+    const Wav& wav = *r.capture;
+    const bool lossless = std::string(GetParam()).ends_with(".flac");
+    EXPECT_NEAR(wav.seconds(), 10.5, lossless ? 0.001 : 0.06);
+    EXPECT_NEAR(static_cast<double>(stepEdge(wav)) / kRate, 0.5, lossless ? 0.002 : 0.03);
+    EXPECT_NEAR(toneAmplitude(wav, 0, 2000, 0, kRate / 4), 0.5, 0.05);
+    EXPECT_NEAR(toneAmplitude(wav, 0, 4000, kRate, kRate), 0.5, 0.05);
+}
+
+TEST_P(SeekTest, SeekWhilePlayingTakesEffectAtOnce) {
+    double before = -1;  // seconds
+    const PlayResult r = playToEnd(media(GetParam()), {}, false, [&](Handle h) {
+        waitFor([h] { return channelGetPosition(h) >= channelSeconds2Bytes(h, 1.0); });
+        before = channelBytes2Seconds(h, channelGetPosition(h));
+        channelSetPosition(h, channelSeconds2Bytes(h, 30.0));
+        EXPECT_EQ(channelGetPosition(h), 30LL * kRate * 8);
+    });
+    ASSERT_TRUE(r.ended && r.capture);
+    EXPECT_GE(before, 1.0);
+    // Heard: everything up to `before`, then the last ten seconds (4 kHz); a loaded machine may
+    // play a little more between reading the position and seeking.
+    const Wav& wav = *r.capture;
+    EXPECT_GE(wav.seconds(), before + 10.0 - 0.01);
+    EXPECT_LE(wav.seconds(), before + 10.0 + 1.0);
+    EXPECT_NEAR(toneAmplitude(wav, 0, 4000, wav.frames() - 9 * kRate, 9 * kRate), 0.5, 0.05);
+}
+
+TEST_P(SeekTest, PlaybackGoesOnRightAfterSeekAndRestart) {
+    // Real time. A seek drops the ring's audio unplayed: the decoder must refill it at once, not
+    // sleep as long as a full ring would last. Each case first seeks elsewhere to fill the ring.
+    OrvoAudio::free();
+    setenv("ORVO_AUDIO_SPEED", "1", 1);
+    ASSERT_TRUE(init(-1, kRate));
+    const Handle h = streamCreateFile(media(GetParam()));
+    const auto seek = [h](double s) { return channelSetPosition(h, channelSeconds2Bytes(h, s)); };
+    const auto reaches = [h](double s) {
+        return waitFor([&] { return channelGetPosition(h) >= channelSeconds2Bytes(h, s); }, 5000ms);
+    };
+    ASSERT_TRUE(channelPlay(h));
+    ASSERT_TRUE(reaches(0.3));
+    const std::pair<double, std::function<bool()>> cases[] = {
+        {20.0, [&] { return seek(20.0); }},
+        {0.0, [&] { return channelPlay(h, true); }},
+        {20.0, [&] {  // while stopped
+             if (!channelStop(h) || !seek(20.0)) return false;
+             std::this_thread::sleep_for(20ms);
+             return channelPlay(h);
+         }}};
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_TRUE(seek(10.0));
+        std::this_thread::sleep_for(20ms);
+        ASSERT_TRUE(cases[i].second());
+        const auto start = std::chrono::steady_clock::now();
+        ASSERT_TRUE(reaches(cases[i].first + 0.3));
+        // 300 ms of audio plus an output block and a decoder poll; a sleeping decoder adds ~350 ms.
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms);
+        EXPECT_EQ(channelIsActive(h), Activity::Playing);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, SeekTest, ::testing::Values("steps.flac", "steps.mp3"),
+                         [](const auto& info) { return std::string(info.param).substr(6); });
+
+}  // namespace
