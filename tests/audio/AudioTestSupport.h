@@ -1,6 +1,5 @@
 #pragma once
-// Helpers for the audio tests: the generated media, WAV captures of the null output, tone
-// measurement and the textbook equaliser response.
+// Audio test helpers: generated media, null-output captures, tone measurement, the EQ curve.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -29,8 +28,8 @@ constexpr int kRate = 44100;
 
 inline double toDb(double ratio) { return 20.0 * std::log10(ratio); }
 
-// |H| in dB of one cookbook peaking filter at `f`, from the published formulas, so that the
-// engine's coefficient code is not its own reference.
+// |H| in dB of a cookbook peaking filter at `f`, so that the engine's code is not its own
+// reference.
 inline double peakingMagnitudeDb(double f0, double octaves, double gainDb, double f,
                                  double rate = kRate) {
     const double a = std::pow(10.0, gainDb / 40.0);
@@ -52,20 +51,9 @@ inline std::string mediaDir() {
 }
 inline std::string media(const std::string& name) { return mediaDir() + "/" + name; }
 
-// Temporary folder of this process, removed at exit.
-inline std::string tempDir() {
-    static const struct Dir {
-        std::string path =
-            (std::filesystem::temp_directory_path() / "orvo-audio-test-XXXXXX").string();
-        Dir() {
-            if (mkdtemp(path.data()) == nullptr) path.clear();
-        }
-        ~Dir() {
-            std::error_code ec;
-            if (!path.empty()) std::filesystem::remove_all(path, ec);
-        }
-    } dir;
-    return dir.path;
+// A file name of this process in the temporary folder; the tests remove what they create.
+inline std::string tempPath(const std::string& name) {
+    return ::testing::TempDir() + "orvo-audio-" + std::to_string(getpid()) + "-" + name;
 }
 
 inline int threadCount() {
@@ -143,8 +131,7 @@ inline double rms(const Wav& wav, int channel, std::size_t first, std::size_t co
     return std::sqrt(sum / count);
 }
 
-// Tests on the null output (fast clock); the engine is freed after each. Without the generated
-// media they are skipped.
+// On the null output (fast clock), skipped without the media; the engine is freed after each.
 class MediaTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -165,13 +152,12 @@ struct PlayResult {
     std::optional<Wav> capture;
 };
 
-// Null output capturing to a temporary file: opens `file`, runs `setup`, plays, runs `during`
-// while it plays, waits for the end and frees the engine. 32-bit float capture unless pcm16.
+// Captures `file` played to its end (float, or 16-bit): `setup` runs before play, `during` after.
 inline PlayResult playToEnd(const std::string& file, const StreamFn& setup = {}, bool pcm16 = false,
                             const StreamFn& during = {}) {
     static int counter = 0;
     const std::string capture =
-        tempDir() + "/capture-" + std::to_string(++counter) + (pcm16 ? ".wav" : ".f32.wav");
+        tempPath("capture-" + std::to_string(++counter) + (pcm16 ? ".wav" : ".f32.wav"));
     setenv("ORVO_AUDIO_OUTPUT", "null", 1);
     setenv("ORVO_AUDIO_SPEED", "40", 1);
     setenv("ORVO_AUDIO_CAPTURE", capture.c_str(), 1);

@@ -1,5 +1,4 @@
-// The handle interface (life cycle, unknown handles, threads, byte windows, broken files,
-// concurrent use) and what it plays, checked in the null output's capture.
+// The handle interface, and what it plays as heard in the null output's capture.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -20,9 +19,14 @@ namespace {
 constexpr std::int64_t kToneBytes = 3LL * kRate * 8;  // the three-second tones
 
 using EngineTest = MediaTest;
+// A file and its slack in seconds (encoder padding, frame granularity) beyond 1 %.
+using FormatCase = std::pair<const char*, double>;
+const FormatCase kFormats[] = {{"tone1k.mp1", 0.0},  {"tone1k.mp2", 0.03}, {"tone1k.mp3", 0.05},
+                               {"tone1k.wma", 0.05}, {"tone1k.flac", 0.0}, {"tone1k.aac", 0.05},
+                               {"tone1k.ogg", 0.0},  {"tone1k.ape", 0.0}};
 
-// Plays `h` to its end, then again from the middle, and frees it: no crash, no hang. Returns the
-// position at the first end and whether the seek was taken.
+// Plays `h` to its end, again from the middle, frees it; returns the first end and the seek's
+// result.
 std::pair<std::int64_t, bool> playTwiceAndFree(Handle h, std::chrono::milliseconds limit) {
     EXPECT_TRUE(channelPlay(h));
     EXPECT_TRUE(waitStopped(h, limit)) << "did not end";
@@ -143,16 +147,17 @@ TEST_F(EngineTest, WidePathAndByteWindow) {
     // A FLAC file behind 1000 bytes of something else, opened by offset and length.
     std::ifstream in(media("tone1k.flac"), std::ios::binary);
     const std::string flac((std::istreambuf_iterator<char>(in)), {});
-    const std::string packed = tempDir() + "/packed.bin";
+    const std::string packed = tempPath("packed.bin");
     std::ofstream(packed, std::ios::binary) << std::string(1000, 'x') << flac << "trailing";
     EXPECT_EQ(streamCreateFile(packed), 0u);
+    EXPECT_EQ(streamCreateFile(packed, 1u << 30, 0), 0u);  // window past the end
     const Handle inner = streamCreateFile(packed, 1000, flac.size());
+    std::filesystem::remove(packed);  // the open stream keeps it
     ASSERT_NE(inner, 0u);
     EXPECT_EQ(channelGetLength(inner), kToneBytes);
     ASSERT_TRUE(channelPlay(inner));
     ASSERT_TRUE(waitStopped(inner));
     EXPECT_EQ(channelGetPosition(inner), kToneBytes);
-    EXPECT_EQ(streamCreateFile(packed, 1u << 30, 0), 0u);  // window past the end
 }
 
 TEST_F(EngineTest, BrokenFilesNeverCrashOrHang) {
@@ -163,9 +168,10 @@ TEST_F(EngineTest, BrokenFilesNeverCrashOrHang) {
         EXPECT_EQ(streamCreateFile(media(std::string("broken/") + name)), 0u) << name;
     EXPECT_EQ(streamCreateFile(std::string()), 0u);
     // A named pipe would block a plain open() until someone writes to it.
-    const std::string fifo = tempDir() + "/pipe.mp3";
+    const std::string fifo = tempPath("pipe.mp3");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_EQ(streamCreateFile(fifo), 0u);
+    std::filesystem::remove(fifo);
     // Damaged audio: refused at open, or plays what decodes and then reports stopped.
     for (const char* name :
          {"truncated.mp3", "truncated.flac", "truncated.ape", "bitflip.mp3", "bitflip.flac",
@@ -188,8 +194,7 @@ TEST_F(EngineTest, FreeingPlayingStreamsLeavesNoThreads) {
     Handle last = 0;
     for (int round = 0; round < 5; ++round) {
         std::vector<Handle> handles;
-        for (const char* name : {"tone1k.mp3", "tone1k.flac", "tone1k.ogg", "tone1k.aac",
-                                 "tone1k.wma", "tone1k.ape", "tone1k.mp2", "tone1k.mp1"}) {
+        for (const auto& [name, slack] : kFormats) {
             const Handle h = streamCreateFile(media(name));
             ASSERT_GT(h, last);  // never reused
             last = h;
@@ -207,8 +212,7 @@ TEST_F(EngineTest, FreeingPlayingStreamsLeavesNoThreads) {
     EXPECT_EQ(threadCount(), baseline);
 }
 
-// Runs body(thread, its random numbers) over and over on `count` threads until `done` holds;
-// false when `limit` passed first.
+// Runs body(thread, its rng) in a loop on `count` threads until `done`; false after `limit`.
 bool runThreads(int count, const std::function<void(int, std::mt19937&)>& body,
                 const std::function<bool()>& done, std::chrono::milliseconds limit) {
     std::atomic<bool> stop{false};
@@ -276,8 +280,7 @@ TEST_F(EngineTest, InitAndFreeRaceWithPlayback) {
     EXPECT_TRUE(waitFor([&] { return threadCount() == baseline; }));
 }
 
-// Extended mode: every real-world file under ORVO_CORPUS/audio is refused or plays like a
-// damaged one.
+// Extended mode: real-world files under ORVO_CORPUS/audio are refused or played like damaged ones.
 TEST(CorpusTest, RealWorldFilesPlayOrAreRefused) {
     const char* corpus = std::getenv("ORVO_CORPUS");
     const std::filesystem::path dir = std::string(corpus != nullptr ? corpus : "") + "/audio";
@@ -301,12 +304,8 @@ TEST(CorpusTest, RealWorldFilesPlayOrAreRefused) {
     OrvoAudio::free();
 }
 
-// Playback, checked in the capture.
-
 constexpr std::array<float, 10> kBands = {31, 62, 125, 250, 500, 1000, 2000, 4000, 8000, 16000};
 
-// A file and its slack in seconds (encoder padding, frame granularity) beyond 1 %.
-using FormatCase = std::pair<const char*, double>;
 class FormatTest : public MediaTest, public ::testing::WithParamInterface<FormatCase> {};
 
 TEST_P(FormatTest, PlaysItsWholeLengthWithTheTone) {
@@ -328,9 +327,6 @@ TEST_P(FormatTest, PlaysItsWholeLengthWithTheTone) {
     }
 }
 
-const FormatCase kFormats[] = {{"tone1k.mp1", 0.0},  {"tone1k.mp2", 0.03}, {"tone1k.mp3", 0.05},
-                               {"tone1k.wma", 0.05}, {"tone1k.flac", 0.0}, {"tone1k.aac", 0.05},
-                               {"tone1k.ogg", 0.0},  {"tone1k.ape", 0.0}};
 INSTANTIATE_TEST_SUITE_P(AllFormats, FormatTest, ::testing::ValuesIn(kFormats),
                          [](const auto& info) { return std::string(info.param.first).substr(7); });
 
@@ -368,8 +364,7 @@ TEST_F(MediaTest, VolumeAndSixteenBitCapture) {
 }
 
 TEST_F(MediaTest, VolumeChangesRampWithoutJumps) {
-    // Consecutive samples of a 1 kHz tone at 0.5 differ by at most ~0.072; a hard switch between
-    // volumes 1 and 0 would jump by up to 0.5.
+    // A 1 kHz tone at 0.5 moves <= 0.072 a sample; a hard switch of volume jumps up to 0.5.
     const PlayResult r = playToEnd(media("tone1k.flac"), {}, false, [](Handle h) {
         for (int i = 0; i < 20; ++i) {
             channelSetVolume(h, (i % 2) ? 1.0f : 0.0f);
@@ -384,8 +379,7 @@ TEST_F(MediaTest, VolumeChangesRampWithoutJumps) {
     EXPECT_LT(worst, 0.1f);
 }
 
-// The filter's curve itself is PeakingEq's test; here ten of them in a chain on both channels
-// must give the summed textbook response (a lone band, and a preset with overlapping neighbours).
+// Ten filters in a chain on both channels give the summed textbook curve (one filter: PeakingEq).
 TEST_F(MediaTest, TenBandsGiveTheCombinedResponse) {
     const std::array<std::array<float, 10>, 2> presets = {{
         {0, 0, 0, 0, 0, 6, 0, 0, 0, 0},
@@ -457,8 +451,7 @@ TEST_P(SeekTest, SeekWhilePlayingTakesEffectAtOnce) {
     });
     ASSERT_TRUE(r.ended && r.capture);
     EXPECT_GE(before, 1.0);
-    // Heard: everything up to `before`, then the last ten seconds (4 kHz); a loaded machine may
-    // play a little more between reading the position and seeking.
+    // Heard: up to `before` (a busy machine may play a little more), then the last 10 s (4 kHz).
     const Wav& wav = *r.capture;
     EXPECT_GE(wav.seconds(), before + 10.0 - 0.01);
     EXPECT_LE(wav.seconds(), before + 10.0 + 1.0);
@@ -466,8 +459,7 @@ TEST_P(SeekTest, SeekWhilePlayingTakesEffectAtOnce) {
 }
 
 TEST_P(SeekTest, PlaybackGoesOnRightAfterSeekAndRestart) {
-    // Real time. A seek drops the ring's audio unplayed: the decoder must refill it at once, not
-    // sleep as long as a full ring would last. Each case first seeks elsewhere to fill the ring.
+    // Real time: after a seek (from a full ring) the decoder refills at once, no full-ring sleep.
     OrvoAudio::free();
     setenv("ORVO_AUDIO_SPEED", "1", 1);
     ASSERT_TRUE(init(-1, kRate));

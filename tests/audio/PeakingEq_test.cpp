@@ -1,5 +1,4 @@
-// The equaliser filter alone: a synthetic sine through one filter matches the textbook response,
-// and parameter changes published while the filter runs are picked up.
+// One equaliser filter on a synthetic sine against the textbook curve; live parameter changes.
 #include "audio/PeakingEq.h"
 
 #include <gtest/gtest.h>
