@@ -29,9 +29,7 @@ protected:
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
     }
     QByteArray golden(const QString& name) const {
-        const QByteArray bytes = read(ORVO_SOURCE_DIR "/tests/store/golden/" + name);
-        EXPECT_NE(bytes, "<missing>") << qPrintable(name);
-        return bytes;
+        return read(ORVO_SOURCE_DIR "/tests/store/golden/" + name);
     }
     // Every entry, hidden ones too: a failed save must leave no temporary behind.
     QStringList entries() const {

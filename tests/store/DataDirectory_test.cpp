@@ -7,15 +7,14 @@
 
 namespace {
 
-// Delivered files in a folder of their own; the data folder, not created yet, named through
-// ORVO_DATA_DIR.
+// Delivered files in one folder; the data folder beside it is not created yet.
 class DataDirectoryTest : public DataDirFixture {
 protected:
     void SetUp() override {
         DataDirFixture::SetUp();
         for (const char* name : {"config.xml", "skinlist.xml", "skin/1/1.jpg", "skin/2/2_s.bmp"})
-            write(m_delivered.path() + '/' + name, QByteArray("delivered ") + name);
-        DataDirectory::setDeliveredDirectoryOverride(m_delivered.path());
+            write(m_delivered + '/' + name, QByteArray("delivered ") + name);
+        DataDirectory::setDeliveredDirectoryOverride(m_delivered);
         qputenv("ORVO_DATA_DIR", QFile::encodeName(m_data));
     }
     void TearDown() override {
@@ -24,7 +23,7 @@ protected:
         DataDirectory::setProgramDirectoryOverride(QString());
     }
 
-    QTemporaryDir m_delivered;
+    const QString m_delivered = file("delivered");
     const QString m_data = file("nested/data");
 };
 
@@ -37,8 +36,8 @@ TEST_F(DataDirectoryTest, ChoosesEnvironmentThenWritableProgramFolderThenUserFol
               QDir(ORVO_BUILD_DIR "/tests/bin").canonicalPath() + '/');
 
     qunsetenv("ORVO_DATA_DIR");
-    DataDirectory::setProgramDirectoryOverride(m_delivered.path());
-    EXPECT_EQ(DataDirectory::path(), m_delivered.path() + "/");
+    DataDirectory::setProgramDirectoryOverride(m_delivered);
+    EXPECT_EQ(DataDirectory::path(), m_delivered + "/");
     DataDirectory::setProgramDirectoryOverride(file("not-there"));
     QStandardPaths::setTestModeEnabled(true);
     EXPECT_EQ(
@@ -60,12 +59,11 @@ TEST_F(DataDirectoryTest, PrepareSeedsWhatIsAbsentNeverOverwritesAndReseedsConfi
     // Data folder and delivered folder are one: only a missing config.xml comes back, as the
     // defaults, which must be the delivered file's bytes.
     EXPECT_EQ(DataDirectory::defaultConfig(), read(ORVO_SOURCE_DIR "/config.xml"));
-    qputenv("ORVO_DATA_DIR", QFile::encodeName(m_delivered.path()));
-    QFile::remove(m_delivered.path() + "/config.xml");
-    QFile::remove(m_delivered.path() + "/skinlist.xml");
+    qputenv("ORVO_DATA_DIR", QFile::encodeName(m_delivered));
+    for (const char* name : {"/config.xml", "/skinlist.xml"}) QFile::remove(m_delivered + name);
     ASSERT_TRUE(DataDirectory::prepare());
-    EXPECT_EQ(read(m_delivered.path() + "/config.xml"), DataDirectory::defaultConfig());
-    EXPECT_FALSE(QFileInfo::exists(m_delivered.path() + "/skinlist.xml"));
+    EXPECT_EQ(read(m_delivered + "/config.xml"), DataDirectory::defaultConfig());
+    EXPECT_FALSE(QFileInfo::exists(m_delivered + "/skinlist.xml"));
 
     qputenv("ORVO_DATA_DIR", QFile::encodeName(m_data + "/config.xml/sub"));
     EXPECT_FALSE(DataDirectory::prepare());

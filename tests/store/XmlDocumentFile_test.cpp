@@ -1,5 +1,4 @@
-// Nesting limit and saving of the store's documents, below the exports. (Printing is checked byte
-// for byte through the golden config.)
+// Nesting limit and saving below the exports (printing is checked through the golden config).
 
 #include "XmlDocumentFile.h"
 #include "AtomicFile.h"
@@ -11,11 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
-
 using SaveFailureTest = DataDirFixture;
-
-}  // namespace
 
 TEST(XmlDocumentFileTest, DepthLimitFollowsRealNesting) {
     // Flat files with '>' and "/>" in values, comments, CDATA and processing instructions pass.
