@@ -145,7 +145,6 @@ protected:
 
 using StreamFn = std::function<void(OrvoAudio::Handle)>;
 struct PlayResult {
-    OrvoAudio::Handle handle = 0;
     std::int64_t lengthBytes = -1;
     std::int64_t endPositionBytes = -1;
     bool ended = false;  // reported Stopped at the end within the time limit
@@ -162,13 +161,14 @@ inline PlayResult playToEnd(const std::string& file, const StreamFn& setup = {},
     setenv("ORVO_AUDIO_SPEED", "40", 1);
     setenv("ORVO_AUDIO_CAPTURE", capture.c_str(), 1);
     PlayResult result;
-    if (OrvoAudio::init(-1, kRate) && (result.handle = OrvoAudio::streamCreateFile(file)) != 0) {
-        result.lengthBytes = OrvoAudio::channelGetLength(result.handle);
-        if (setup) setup(result.handle);
-        OrvoAudio::channelPlay(result.handle);
-        if (during) during(result.handle);
-        result.ended = waitStopped(result.handle, 30000ms);
-        result.endPositionBytes = OrvoAudio::channelGetPosition(result.handle);
+    OrvoAudio::Handle h = 0;
+    if (OrvoAudio::init(-1, kRate) && (h = OrvoAudio::streamCreateFile(file)) != 0) {
+        result.lengthBytes = OrvoAudio::channelGetLength(h);
+        if (setup) setup(h);
+        OrvoAudio::channelPlay(h);
+        if (during) during(h);
+        result.ended = waitStopped(h, 30000ms);
+        result.endPositionBytes = OrvoAudio::channelGetPosition(h);
     }
     OrvoAudio::free();
     unsetenv("ORVO_AUDIO_CAPTURE");

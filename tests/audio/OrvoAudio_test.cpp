@@ -52,7 +52,6 @@ TEST_F(EngineTest, LifeCycleAndActivity) {
     EXPECT_FALSE(init(-1, 0));
     ASSERT_TRUE(init(-1, 48000));
     EXPECT_FALSE(init(-1, 44100));
-    EXPECT_EQ(outputKind(), OutputKind::Null);
     EXPECT_EQ(outputRate(), 48000);
     OrvoAudio::free();
     OrvoAudio::free();
@@ -103,8 +102,6 @@ TEST_F(EngineTest, AttributesEffectsAndDeadHandles) {
     ParamEq p;
     ASSERT_TRUE(fxSetParameters(removed, {31.0f, 12.0f, 6.0f}));
     ASSERT_TRUE(fxGetParameters(removed, &p));
-    EXPECT_EQ(p.centerHz, 31.0f);
-    EXPECT_EQ(p.gainDb, 6.0f);
     EXPECT_FALSE(channelRemoveFx(h + 1000, removed));
     EXPECT_TRUE(channelRemoveFx(h, removed));
     EXPECT_FALSE(fxGetParameters(removed, &p));
@@ -235,8 +232,7 @@ TEST_F(EngineTest, ConcurrentCallsFromManyThreads) {
     for (int i = 0; i < 4; ++i) handles.push_back(streamCreateFile(media("tone1k.flac")));
     const auto calls = [&](int, std::mt19937& rng) {
         const Handle h = handles[rng() % handles.size()];
-        const unsigned op = rng() % 8;
-        const unsigned r = rng();
+        const unsigned op = rng() % 8, r = rng();
         if (op == 0) channelPlay(h, r % 2);
         if (op == 1) channelStop(h);
         if (op == 2) channelSetPosition(h, 8 * (r % (3 * kRate)));
@@ -260,8 +256,7 @@ TEST_F(EngineTest, ConcurrentCallsFromManyThreads) {
 // output while a free() elsewhere still runs the old one, and nothing is used after its free.
 TEST_F(EngineTest, InitAndFreeRaceWithPlayback) {
     const int baseline = threadCount();
-    std::atomic<int> cycles{0};
-    std::atomic<int> played{0};
+    std::atomic<int> cycles{0}, played{0};
     const auto work = [&](int t, std::mt19937&) {
         if (t < 2) {
             if (init(-1, kRate)) ++cycles;
@@ -310,8 +305,7 @@ class FormatTest : public MediaTest, public ::testing::WithParamInterface<Format
 
 TEST_P(FormatTest, PlaysItsWholeLengthWithTheTone) {
     const PlayResult r = playToEnd(media(GetParam().first));
-    ASSERT_NE(r.handle, 0u);
-    ASSERT_TRUE(r.ended) << "did not end in time";
+    ASSERT_TRUE(r.ended) << "did not open or end in time";
     ASSERT_TRUE(r.capture.has_value());
     const Wav& wav = *r.capture;
     EXPECT_EQ(wav.rate, kRate);
@@ -342,16 +336,14 @@ TEST_F(MediaTest, EachChannelKeepsItsOwnTone) {
 }
 
 TEST_F(MediaTest, VolumeAndSixteenBitCapture) {
-    const PlayResult full = playToEnd(media("tone1k.flac"), {}, true);
-    const PlayResult half = playToEnd(
-        media("tone1k.flac"), [](Handle h) { channelSetVolume(h, 0.5f); }, true);
+    const auto halve = [](Handle h) { channelSetVolume(h, 0.5f); };
     // +15 dB at 1 kHz drives the 0.5 tone past full scale: the 16-bit file clamps, not wraps.
-    const PlayResult loud = playToEnd(
-        media("tone1k.flac"),
-        [](Handle h) {
-            fxSetParameters(channelSetFxParamEq(h), {1000.0f, 12.0f, 15.0f});
-        },
-        true);
+    const auto boost = [](Handle h) {
+        fxSetParameters(channelSetFxParamEq(h), {1000.0f, 12.0f, 15.0f});
+    };
+    const PlayResult full = playToEnd(media("tone1k.flac"), {}, true);
+    const PlayResult half = playToEnd(media("tone1k.flac"), halve, true);
+    const PlayResult loud = playToEnd(media("tone1k.flac"), boost, true);
     ASSERT_TRUE(full.capture && half.capture && loud.capture);
     const double a = toneAmplitude(*full.capture, 0, 1000.0);
     EXPECT_NEAR(a, 0.5, 0.001);
@@ -379,32 +371,27 @@ TEST_F(MediaTest, VolumeChangesRampWithoutJumps) {
     EXPECT_LT(worst, 0.1f);
 }
 
-// Ten filters in a chain on both channels give the summed textbook curve (one filter: PeakingEq).
+// Ten filters in a chain on both channels, overlapping neighbours included, give the summed
+// textbook curve (one filter alone: PeakingEq's tests).
 TEST_F(MediaTest, TenBandsGiveTheCombinedResponse) {
-    const std::array<std::array<float, 10>, 2> presets = {{
-        {0, 0, 0, 0, 0, 6, 0, 0, 0, 0},
-        {-6, 1, 4, -2, -2, -4, 0, 0, 6, 6},
-    }};
+    const std::array<float, 10> gains = {-6, 1, 4, -2, -2, -4, 0, 0, 6, 6};
     const PlayResult flat = playToEnd(media("bands.flac"));
-    ASSERT_TRUE(flat.capture.has_value());
-    for (const auto& gains : presets) {
-        const PlayResult r = playToEnd(media("bands.flac"), [&](Handle h) {
-            for (std::size_t b = 0; b < kBands.size(); ++b)
-                ASSERT_TRUE(fxSetParameters(channelSetFxParamEq(h), {kBands[b], 12.0f, gains[b]}));
-        });
-        ASSERT_TRUE(r.capture.has_value());
-        for (const double f : kBands) {
-            double expected = 0.0;
-            for (std::size_t b = 0; b < kBands.size(); ++b)
-                expected += peakingMagnitudeDb(kBands[b], 1.0, gains[b], f);
-            for (int ch = 0; ch < 2; ++ch) {
-                SCOPED_TRACE(testing::Message() << gains[0] << " band " << f << " ch " << ch);
-                // Two seconds from the middle: long enough to separate 31 Hz from 62 Hz.
-                const auto tone = [&](const Wav& w) {
-                    return toneAmplitude(w, ch, f, kRate / 2, 2 * kRate);
-                };
-                EXPECT_NEAR(toDb(tone(*r.capture) / tone(*flat.capture)), expected, 0.25);
-            }
+    const PlayResult r = playToEnd(media("bands.flac"), [&](Handle h) {
+        for (std::size_t b = 0; b < kBands.size(); ++b)
+            ASSERT_TRUE(fxSetParameters(channelSetFxParamEq(h), {kBands[b], 12.0f, gains[b]}));
+    });
+    ASSERT_TRUE(flat.capture && r.capture);
+    for (const double f : kBands) {
+        double expected = 0.0;
+        for (std::size_t b = 0; b < kBands.size(); ++b)
+            expected += peakingMagnitudeDb(kBands[b], 1.0, gains[b], f);
+        for (int ch = 0; ch < 2; ++ch) {
+            SCOPED_TRACE(testing::Message() << "band " << f << " ch " << ch);
+            // Two seconds from the middle: long enough to separate 31 Hz from 62 Hz.
+            const auto tone = [&](const Wav& w) {
+                return toneAmplitude(w, ch, f, kRate / 2, 2 * kRate);
+            };
+            EXPECT_NEAR(toDb(tone(*r.capture) / tone(*flat.capture)), expected, 0.25);
         }
     }
 }
