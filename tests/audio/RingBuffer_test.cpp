@@ -42,20 +42,16 @@ TEST(RingBuffer, WrapsReportsSpaceAndSkipsOnlyForward) {
 TEST(RingBuffer, ProducerAndConsumerThreadsSeeEveryFrameInOrder) {
     RingBuffer ring(64);
     constexpr std::size_t kFrames = 50000;
+    // Frame i is (i, -i); 37 frames in and 29 out at a time meet every wrap position.
     std::thread producer([&] {
-        std::vector<float> chunk(2 * 37);
-        for (std::size_t next = 0; next < kFrames;) {
-            const std::size_t n = std::min<std::size_t>(37, kFrames - next);
-            for (std::size_t i = 0; i < n; ++i) {
-                chunk[i * 2] = static_cast<float>(next + i);
-                chunk[i * 2 + 1] = -static_cast<float>(next + i);
-            }
-            for (std::size_t done = 0; done < n;) {
-                const std::size_t wrote = ring.write(chunk.data() + done * 2, n - done);
-                done += wrote;
-                if (wrote == 0) std::this_thread::yield();  // both may share one core
-            }
-            next += n;
+        std::vector<float> all(2 * kFrames);
+        for (std::size_t i = 0; i < kFrames; ++i)
+            all[2 * i] = -(all[2 * i + 1] = -static_cast<float>(i));
+        for (std::size_t done = 0; done < kFrames;) {
+            const std::size_t n =
+                ring.write(all.data() + 2 * done, std::min<std::size_t>(37, kFrames - done));
+            done += n;
+            if (n == 0) std::this_thread::yield();  // both may share one core
         }
     });
     std::vector<float> buf(2 * 29);
