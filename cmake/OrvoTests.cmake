@@ -1,5 +1,6 @@
 # orvo_add_test(<name> SOURCES ... [LIBS ...] [LABELS ...] [ENV VAR=value ...] [FIXTURES name ...])
-# FIXTURES: CTest fixtures (FIXTURES_SETUP tests) that every discovered test requires.
+# FIXTURES: CTest fixtures (FIXTURES_SETUP tests) that every discovered test requires, so that
+# `ctest -R <one test>` in a fresh build directory runs their setup first.
 # One GoogleTest executable per call, registered with CTest test by test.
 # Every test runs headless: Qt's offscreen platform and the null audio output.
 include(GoogleTest)
@@ -21,14 +22,20 @@ function(orvo_add_test name)
   # prefix also covers the discovery run, which has to start headless too.
   set(env QT_QPA_PLATFORM=offscreen ORVO_AUDIO_OUTPUT=null ${T_ENV})
   set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "/usr/bin/env;${env}")
-  set(fixtures)
-  if(T_FIXTURES)
-    set(fixtures FIXTURES_REQUIRED "${T_FIXTURES}")
-  endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS "${T_LABELS}" TIMEOUT 300 ${fixtures})
+    PROPERTIES TIMEOUT 300)
+  # Labels and fixtures are lists, which gtest_discover_tests would split into separate property
+  # names; a script run after the discovered tests are defined sets them whole on every test of
+  # this executable (${name}_TESTS is the list the discovery leaves).
+  set(props ${CMAKE_CURRENT_BINARY_DIR}/${name}_properties.cmake)
+  file(WRITE ${props}
+    "if(${name}_TESTS)\n"
+    "  set_tests_properties(\${${name}_TESTS} PROPERTIES\n"
+    "    LABELS [==[${T_LABELS}]==] FIXTURES_REQUIRED [==[${T_FIXTURES}]==])\n"
+    "endif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${props})
   if("lib" IN_LIST T_LABELS)
     add_dependencies(orvo_lib_tests ${name})
   endif()
