@@ -9,11 +9,21 @@ find_package(GTest REQUIRED)
 # The tests labelled "lib" (libraries below the player), built alone for the sanitizer run.
 add_custom_target(orvo_lib_tests)
 
+set(ORVO_TEST_INCLUDE_DIR ${CMAKE_BINARY_DIR}/include/tests-support)
+if(NOT EXISTS ${ORVO_TEST_INCLUDE_DIR}/tests)
+  file(MAKE_DIRECTORY ${ORVO_TEST_INCLUDE_DIR})
+  file(CREATE_LINK ${CMAKE_SOURCE_DIR}/tests ${ORVO_TEST_INCLUDE_DIR}/tests SYMBOLIC)
+endif()
+
 function(orvo_add_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS;ENV;FIXTURES" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/bin)
   target_link_libraries(${name} PRIVATE GTest::gtest GTest::gmock GTest::gtest_main ${T_LIBS})
+  # Shared test support files by their path from the source root ("tests/store/DataDirFixture.h"),
+  # without opening the root itself: a test reaches a module's inner headers only through
+  # <target>_internals.
+  target_include_directories(${name} PRIVATE ${ORVO_TEST_INCLUDE_DIR})
   target_compile_definitions(${name} PRIVATE
     ORVO_SOURCE_DIR="${CMAKE_SOURCE_DIR}" ORVO_BUILD_DIR="${CMAKE_BINARY_DIR}"
     ORVO_OUT_DIR="${ORVO_OUT}")
