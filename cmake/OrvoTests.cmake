@@ -6,9 +6,6 @@
 include(GoogleTest)
 find_package(GTest REQUIRED)
 
-# The tests labelled "lib" (libraries below the player), built alone for the sanitizer run.
-add_custom_target(orvo_lib_tests)
-
 set(ORVO_TEST_INCLUDE_DIR ${CMAKE_BINARY_DIR}/include/tests-support)
 if(NOT EXISTS ${ORVO_TEST_INCLUDE_DIR}/tests)
   file(MAKE_DIRECTORY ${ORVO_TEST_INCLUDE_DIR})
@@ -46,7 +43,12 @@ function(orvo_add_test name)
     "    LABELS [==[${T_LABELS}]==] FIXTURES_REQUIRED [==[${T_FIXTURES}]==])\n"
     "endif()\n")
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${props})
-  if("lib" IN_LIST T_LABELS)
-    add_dependencies(orvo_lib_tests ${name})
-  endif()
+  # orvo_<label>_tests builds the executables of one label alone (the thread-sanitizer build
+  # builds only orvo_audio_tests).
+  foreach(label IN LISTS T_LABELS)
+    if(NOT TARGET orvo_${label}_tests)
+      add_custom_target(orvo_${label}_tests)
+    endif()
+    add_dependencies(orvo_${label}_tests ${name})
+  endforeach()
 endfunction()
