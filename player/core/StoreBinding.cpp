@@ -2,17 +2,19 @@
 
 #include "ProgramLibrary.h"
 #include "TextOps.h"
+#include "store/OrvoXmlCtrl.h"
 
 #include <QLibrary>
 
 namespace {
 
-// The exports' signatures, as declared in store/OrvoXmlCtrl.h.
-using GetPlayerConfigValueFn = QString (*)(QString);
-using SetPlayerConfigValueFn = void (*)(QString, QString);
-using PlayListFn = void (*)(qint32, QList<tagFileListInfo>*);
-using SkinListFn = void (*)(qint32, QList<tagUiBgSkinInfo>*);
-using GetSkinInfoFn = tagUiBgSkinInfo (*)(QString);
+// The exports' signatures come from the store's own header (declarations only, nothing is
+// linked), so a change on either side fails to compile instead of calling through a wrong type.
+using GetPlayerConfigValueFn = decltype(&::GetPlayerConfigValue);
+using SetPlayerConfigValueFn = decltype(&::SetPlayerConfigValue);
+using PlayListFn = decltype(&::PlayList);
+using SkinListFn = decltype(&::SkinList);
+using GetSkinInfoFn = decltype(&::GetSkinInfo);
 
 QString s_libraryPath;
 

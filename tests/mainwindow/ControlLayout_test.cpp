@@ -20,7 +20,7 @@ struct Laid {
         for (IControl* control : c.all()) out.insert(control, control->rect());
         return out;
     }
-    ControlClass rects;
+    static inline const ControlClass rects{};  // stateless; as a member GCC calls it uninitialised
     SkinControls c;
     ControlLayout layout;
 };

@@ -143,11 +143,15 @@ TEST_F(StoreTest, SaveNewSkinStaysInTheDataFolder) {
 }
 
 TEST_F(StoreTest, RandomlyDamagedFilesAreReadSafely) {
-    // Fixed seed, reproducible; no reader may crash (the sanitizer build checks memory too).
+    // Fixed seed, reproducible; no reader may crash (the sanitizer build checks memory too), and
+    // none may lose bytes: a read never changes a file, a damaged play list is kept aside whole,
+    // and a value set is either read back or the file is left as it was.
     QRandomGenerator rng(20261206);
     const QByteArray base =
         golden("playlist.xml") + golden("config_in.xml") + golden("skinlist.xml");
+    int setTaken = 0, setRefused = 0, listKept = 0, listWhole = 0;
     for (int round = 0; round < 400; ++round) {
+        SCOPED_TRACE(round);
         QByteArray bytes = base;
         for (int i = 1 + int(rng.bounded(8)); i > 0; --i) {
             const int at = int(rng.bounded(bytes.size()));
@@ -155,10 +159,31 @@ TEST_F(StoreTest, RandomlyDamagedFilesAreReadSafely) {
                            : bytes.remove(at, int(rng.bounded(16)));
         }
         for (const char* name : {"config.xml", "playlist.xml", "skinlist.xml"}) write(name, bytes);
+        QFile::remove(file("playlist.xml.bad"));
         GetPlayerConfigValue("volume");
+        ASSERT_EQ(read("config.xml"), bytes);
         SetPlayerConfigValue("volume", "1");
+        if (read("config.xml") == bytes) {
+            ++setRefused;
+        } else {
+            ++setTaken;
+            EXPECT_EQ(GetPlayerConfigValue("volume"), "1");
+        }
         readTexts(PlayList);
         readTexts(SkinList);
         GetSkinInfo("1");
+        EXPECT_EQ(read("playlist.xml"), bytes);
+        EXPECT_EQ(read("skinlist.xml"), bytes);
+        if (QFile::exists(file("playlist.xml.bad"))) {
+            ++listKept;
+            EXPECT_EQ(read("playlist.xml.bad"), bytes);
+        } else {
+            ++listWhole;
+        }
     }
+    // The damage both spares and breaks files, so each branch above was taken.
+    EXPECT_GT(setTaken, 0);
+    EXPECT_GT(setRefused, 0);
+    EXPECT_GT(listKept, 0);
+    EXPECT_GT(listWhole, 0);
 }

@@ -1,7 +1,7 @@
 // Where data lives and how a data folder is seeded at start.
 
 #include "DataDirectory.h"
-#include "DataDirFixture.h"
+#include "tests/store/DataDirFixture.h"
 
 #include <QStandardPaths>
 
