@@ -6,6 +6,8 @@
 namespace {
 
 const char kFileName[] = "skinlist.xml";
+// Tens of thousands of skins; a real list holds a few dozen.
+constexpr qint64 kMaxBytes = 4LL * 1024 * 1024;
 
 // One element's skin attributes, read by name in any order; a later one wins.
 struct SkinAttributes {
@@ -45,7 +47,7 @@ void SkinListFile::write(const QList<tagUiBgSkinInfo>& list) {
 
 void SkinListFile::read(QList<tagUiBgSkinInfo>* list) {
     TiXmlDocument document;
-    XmlDocumentFile::load(XmlDocumentFile::dataPath(kFileName), &document);
+    XmlDocumentFile::load(XmlDocumentFile::dataPath(kFileName), &document, kMaxBytes);
     for (const TiXmlElement* e = document.FirstChildElement(); e; e = e->NextSiblingElement()) {
         list->append(readSkin(*e).skin);
     }
@@ -53,7 +55,7 @@ void SkinListFile::read(QList<tagUiBgSkinInfo>* list) {
 
 tagUiBgSkinInfo SkinListFile::find(const QString& id) {
     TiXmlDocument document;
-    XmlDocumentFile::load(XmlDocumentFile::dataPath(kFileName), &document);
+    XmlDocumentFile::load(XmlDocumentFile::dataPath(kFileName), &document, kMaxBytes);
     for (const TiXmlElement* e = document.FirstChildElement(); e; e = e->NextSiblingElement()) {
         // Only the matching element's attributes count, whatever order they come in; an
         // element without an id matches nothing.

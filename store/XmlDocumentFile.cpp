@@ -2,9 +2,12 @@
 
 #include "AtomicFile.h"
 #include "DataDirectory.h"
+#include "RegularFile.h"
 #include "XmlPrinter.h"
 
 #include <QFile>
+
+#include <cstdio>
 
 namespace {
 
@@ -81,12 +84,18 @@ bool XmlDocumentFile::parse(const QByteArray& raw, TiXmlDocument* document) {
     return !cut && !hasNul && !document->Error() && end && *end == '\0';
 }
 
-bool XmlDocumentFile::load(const QString& path, TiXmlDocument* document) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return false;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) return false;
-    return parse(bytes, document);
+bool XmlDocumentFile::load(const QString& path, TiXmlDocument* document, qint64 maxBytes,
+                           std::optional<QByteArray>* bytes) {
+    const std::optional<QByteArray> read = RegularFile::read(path, maxBytes);
+    if (bytes) *bytes = read;
+    if (!read) return false;
+    return parse(*read, document);
+}
+
+bool XmlDocumentFile::moveAside(const QString& path) {
+    const QByteArray from = QFile::encodeName(path);
+    const QByteArray to = QFile::encodeName(path + QStringLiteral(".bad"));
+    return ::rename(from.constData(), to.constData()) == 0;
 }
 
 void XmlDocumentFile::addDeclaration(TiXmlDocument* document) {

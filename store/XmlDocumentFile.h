@@ -8,6 +8,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 class XmlDocumentFile {
 public:
     // Nesting deeper than this is cut off before parsing: TinyXML parses recursively and a
@@ -19,7 +21,12 @@ public:
 
     // Loads path into document (which must be empty). Returns true only when the whole file was
     // read and parsed without a fault; on false, document holds what was parsed before it.
-    static bool load(const QString& path, TiXmlDocument* document);
+    // Only a regular file of at most maxBytes is read (see RegularFile); anything else loads
+    // as an empty document. bytes, when given, receives what was read.
+    static bool load(const QString& path, TiXmlDocument* document, qint64 maxBytes,
+                     std::optional<QByteArray>* bytes = nullptr);
+    // Renames path to path + ".bad", replacing an older one; false when that failed.
+    static bool moveAside(const QString& path);
     // The same for bytes already in memory.
     static bool parse(const QByteArray& bytes, TiXmlDocument* document);
 

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <QtCore/qtestsupport_core.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLocalSocket>
 #include <QProcess>
@@ -176,6 +178,35 @@ TEST_F(SingleInstanceE2E, LaterStartsHandOverToAnInstanceThatReplacedAKilledOneA
     EXPECT_EQ(first->exitCode(), 0);
     EXPECT_FALSE(QFile::exists(m_server));
     EXPECT_FALSE(QFile::exists(m_server + ".lock"));
+}
+
+// Data files that are not regular files (a FIFO config, a play list and a skin picture linked to
+// devices) must neither block nor fill the memory: the window still shows within seconds.
+TEST_F(SingleInstanceE2E, TheWindowShowsDespiteDataFilesThatAreNotRegularFiles) {
+    QFile::remove(m_dataDir + "/config.xml");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(m_dataDir + "/config.xml").constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link("/dev/zero", m_dataDir + "/playlist.xml"));
+    ASSERT_TRUE(QDir().mkpath(m_dataDir + "/skin/1"));
+    ASSERT_TRUE(QFile::link("/dev/urandom", m_dataDir + "/skin/1/1.bmp"));
+    QFile skins(m_dataDir + "/skinlist.xml");
+    ASSERT_TRUE(skins.open(QIODevice::WriteOnly));
+    skins.write("<SKIN id=\"1\" fname=\"1.bmp\" maskcolor=\"0\" />\n");
+    skins.close();
+
+    QElapsedTimer clock;
+    clock.start();
+    QProcess* player = launch({});
+    // The socket listens once the window is built.
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return player->state() == QProcess::NotRunning || accepts(m_server); }, 8000));
+    ASSERT_EQ(player->state(), QProcess::Running);
+    if (m_xvfb.state() == QProcess::Running &&
+        !QStandardPaths::findExecutable("xdotool").isEmpty()) {
+        const int left = qMax(1000, 8000 - int(clock.elapsed()));
+        EXPECT_EQ(
+            xdotool({"search", "--sync", "--onlyvisible", "--name", "欧沃播放器"}, left).size(), 1);
+    }
+    EXPECT_LT(clock.elapsed(), 8000);
 }
 
 }  // namespace

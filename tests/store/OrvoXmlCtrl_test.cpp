@@ -1,9 +1,15 @@
 // The store's exports, called as the player calls them, against files in a temporary data folder.
 
 #include "store/OrvoXmlCtrl.h"
+#include "../BoundedRun.h"
 #include "DataDirFixture.h"
 
 #include <QRandomGenerator>
+
+#include <map>
+#include <vector>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -52,7 +58,7 @@ TEST_F(StoreTest, ConfigIsNeverCreatedExtendedOrRewrittenWhenDamaged) {
     // and nothing is rewritten; deep nesting is cut before TinyXML recurses into it.
     for (const QByteArray& fault :
          {QByteArray(), QByteArray("<loop value=\"2\" <<<\n"), QByteArray("stray "),
-          QByteArray("\0", 1), QByteArray("<a x=\"/>\">").repeated(200000)}) {
+          QByteArray("\0", 1), QByteArray("<a x=\"/>\">").repeated(90000)}) {
         SCOPED_TRACE(fault.left(16).toPercentEncoding().constData());
         const QByteArray bytes = "<skin value=\"1\"/>\n" + fault + "<mute value=\"2\" />\n";
         write("config.xml", bytes);
@@ -140,6 +146,49 @@ TEST_F(StoreTest, SaveNewSkinStaysInTheDataFolder) {
         SaveNewSkin(bad, "0");
     EXPECT_EQ(entries(), QStringList{"{ABC}.xml"});
     EXPECT_FALSE(QFile::exists(outside.path() + "/x.xml"));
+}
+
+TEST_F(StoreTest, OnlyRegularFilesWithinTheirBoundAreRead) {
+    // Links to devices, a FIFO (whose open would block), a folder, and a sparse file one byte
+    // over its bound whose valid start would be read without the bound.
+    const std::map<QString, qint64> bound{{"config.xml", 1 << 20},
+                                          {"playlist.xml", 64 << 20},
+                                          {"radiolist.xml", 64 << 20},
+                                          {"skinlist.xml", 4 << 20}};
+    const QByteArray start =
+        "<volume value=\"30\" /><MU value=\"/a.mp3\" /><SKIN id=\"1\" fname=\"1.bmp\" />";
+    const std::vector<std::pair<const char*, std::function<bool(const QString&)>>> kinds{
+        {"zero", [](const QString& p) { return QFile::link("/dev/zero", p); }},
+        {"urandom", [](const QString& p) { return QFile::link("/dev/urandom", p); }},
+        {"fifo", [](const QString& p) { return ::mkfifo(QFile::encodeName(p), 0600) == 0; }},
+        {"folder", [](const QString& p) { return QDir().mkdir(p); }},
+        {"oversize", [&](const QString& p) {
+             QFile f(p);
+             return f.open(QIODevice::WriteOnly) && f.write(start) == start.size() &&
+                    f.resize(bound.at(QFileInfo(p).fileName()) + 1);
+         }}};
+    for (const auto& fileBound : bound) {
+        const QString& name = fileBound.first;
+        for (const auto& [kind, make] : kinds) {
+            SCOPED_TRACE(QStringLiteral("%1 as %2").arg(name, kind).toStdString());
+            ASSERT_TRUE(make(file(name)));
+            EXPECT_TRUE(runsBounded([] {
+                QList<tagFileListInfo> entries;
+                PlayList(1, &entries);
+                RadioList(&entries);
+                QList<tagUiBgSkinInfo> skins;
+                SkinList(1, &skins);
+                SetPlayerConfigValue("volume", "31");
+                return GetPlayerConfigValue("volume").isEmpty() && entries.isEmpty() &&
+                       skins.isEmpty() && GetSkinInfo("1").id.isEmpty();
+            }));
+            // An unreadable play list is moved aside, whatever it is, so the next save works.
+            EXPECT_EQ(entries(), QStringList{name == "playlist.xml" ? "playlist.xml.bad" : name});
+            for (const QString& entry : entries()) {
+                if (!QFile::remove(file(entry))) QDir().rmdir(file(entry));
+            }
+        }
+    }
 }
 
 TEST_F(StoreTest, RandomlyDamagedFilesAreReadSafely) {
