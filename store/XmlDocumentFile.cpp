@@ -25,10 +25,11 @@ bool startsAt(const QByteArray& bytes, qsizetype at, const char* token) {
 
 QString XmlDocumentFile::dataPath(const QString& name) { return DataDirectory::path() + name; }
 
-qsizetype XmlDocumentFile::depthLimitedLength(const QByteArray& bytes) {
-    // Follows TinyXML's view of markup closely enough to never count less nesting than it
-    // parses: comments, CDATA and other "<!" / "<?" nodes do not nest; quoted attribute values
-    // may hold '>' and "/>".
+qsizetype XmlDocumentFile::limitedLength(const QByteArray& bytes) {
+    // Follows TinyXML's view of markup closely enough to never count less nesting or fewer
+    // attributes than it parses: comments, CDATA and other "<!" / "<?" nodes do not nest; quoted
+    // attribute values may hold '>', "/>" and '='; every attribute TinyXML accepts has a '='
+    // outside quotes (a quote anywhere else in a tag is a fault where it stops).
     int depth = 0;
     qsizetype i = 0;
     const qsizetype n = bytes.size();
@@ -49,6 +50,7 @@ qsizetype XmlDocumentFile::depthLimitedLength(const QByteArray& bytes) {
         } else {
             if (++depth > kMaxDepth) return i;
             const qsizetype tagStart = i;
+            int attributes = 0;
             ++i;
             while (i < n && bytes[i] != '>') {
                 const char c = bytes[i];
@@ -56,6 +58,7 @@ qsizetype XmlDocumentFile::depthLimitedLength(const QByteArray& bytes) {
                     const qsizetype close = bytes.indexOf(c, i + 1);
                     i = close < 0 ? n : close + 1;
                 } else {
+                    if (c == '=' && ++attributes > kMaxAttributes) return tagStart;
                     ++i;
                 }
             }
@@ -72,7 +75,7 @@ bool XmlDocumentFile::parse(const QByteArray& raw, TiXmlDocument* document) {
     bytes.replace("\r\n", "\n");
     bytes.replace('\r', '\n');
 
-    const qsizetype usable = depthLimitedLength(bytes);
+    const qsizetype usable = limitedLength(bytes);
     const bool cut = usable < bytes.size();
     bytes.truncate(usable);
     // A NUL ends the text for TinyXML; treat what follows as a fault, not as data.

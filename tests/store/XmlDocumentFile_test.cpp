@@ -12,14 +12,32 @@
 
 using SaveFailureTest = DataDirFixture;
 
-TEST(XmlDocumentFileTest, DepthLimitFollowsRealNesting) {
-    // Flat files with '>' and "/>" in values, comments, CDATA and processing instructions pass.
-    const QByteArray flat =
-        QByteArray("<MU value=\"a>b/>\" name='x' /><a><!-- <b> --><![CDATA[<c>]]><?pi <d> ?></a>")
-            .repeated(2000);
-    EXPECT_EQ(XmlDocumentFile::depthLimitedLength(flat), flat.size());
+TEST(XmlDocumentFileTest, LimitsFollowRealNestingAndAttributes) {
+    // Flat files with '>', "/>" and '=' in values, comments, CDATA and processing instructions
+    // pass.
+    const QByteArray flat = QByteArray(
+                                "<MU value=\"a>b/>=\" name='x=y' /><a><!-- <b c=d> -->"
+                                "<![CDATA[<c>]]><?pi <d> ?></a>")
+                                .repeated(2000);
+    EXPECT_EQ(XmlDocumentFile::limitedLength(flat), flat.size());
     const QByteArray deep = QByteArray("<a x='>'>").repeated(1000);
-    EXPECT_EQ(XmlDocumentFile::depthLimitedLength(deep), qsizetype(XmlDocumentFile::kMaxDepth) * 9);
+    EXPECT_EQ(XmlDocumentFile::limitedLength(deep), qsizetype(XmlDocumentFile::kMaxDepth) * 9);
+
+    // Up to the attribute limit an element is read whole; one more cuts it and what follows.
+    const auto element = [](int attributes) {
+        QByteArray e = "<e";
+        for (int i = 0; i < attributes; ++i) e += " a" + QByteArray::number(i) + "=\"\"";
+        return e + " />\n";
+    };
+    const QByteArray before = "<skin value=\"1\" />";
+    for (int attributes : {XmlDocumentFile::kMaxAttributes, XmlDocumentFile::kMaxAttributes + 1}) {
+        TiXmlDocument document;
+        const bool whole = XmlDocumentFile::parse(before + element(attributes), &document);
+        EXPECT_EQ(whole, attributes == XmlDocumentFile::kMaxAttributes) << attributes;
+        int elements = 0;
+        for (auto* e = document.FirstChildElement(); e; e = e->NextSiblingElement()) ++elements;
+        EXPECT_EQ(elements, whole ? 2 : 1) << attributes;
+    }
 }
 
 TEST_F(SaveFailureTest, FailedSavesKeepTheOldFilesAndCreateNothing) {
