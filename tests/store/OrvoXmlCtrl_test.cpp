@@ -47,7 +47,10 @@ TEST_F(StoreTest, ConfigSetRewritesOnlyTheFirstValueAndKeepsTheRest) {
         values << GetPlayerConfigValue(key);
     EXPECT_EQ(values, (QStringList{"3", "55", "upper", "", "2", "", ""}));
     // Escaping is proven by the play list's golden bytes; line breaks, length and empty here.
-    for (const QString& v : {QString("a\tb\r\nc\rd"), QString(300, QChar(0x4E2D)), QString()}) {
+    // A leading U+FEFF is text, not a byte-order mark to drop.
+    for (const QString& v :
+         {QString("a\tb\r\nc\rd"), QString(300, QChar(0x4E2D)), QChar(0xFEFF) + QString("bom"),
+          QString(2, QChar(0xFEFF)), QString()}) {
         SetPlayerConfigValue("volume", v);
         EXPECT_EQ(GetPlayerConfigValue("volume"), v);
     }
@@ -95,6 +98,11 @@ TEST_F(StoreTest, PlayListWriteIsByteExactAndReadAppendsByTheReadingRules) {
                                 {"Tom & \"Jerry\" <live>", "/m/it's & more.mp3"},
                                 {"tab\there", "/m/&#x41;.mp3"},
                                 {"", ""}};
+    // Leading U+FEFF in title and path (outside the golden bytes) survives a write and a read.
+    const QString bom(QChar(0xFEFF));
+    QList<tagFileListInfo> marked{{bom + "t", bom + "/m.mp3"}};
+    PlayList(0, &marked);
+    EXPECT_EQ(readTexts(PlayList), texts(marked));
     PlayList(0, &list);
     EXPECT_EQ(read("playlist.xml"), golden("playlist.xml"));
     QList<tagFileListInfo> back{{"old", "/old.mp3", {0, 0, 0, 0, 0, 0, 42, 0, 0}}};
@@ -133,6 +141,9 @@ TEST_F(StoreTest, SkinListWriteIsByteExactAndReadingRulesWithGetSkinInfo) {
         {"{6B29FC40-CA47-1067-B31D-00DD010662DA}", qint32(0xFF000000u), "20231201.bmp"},
         {"x", 0x00FFFFFF, ""},
         {"top", qint32(0x80000000u), "max.png"}};
+    QList<tagUiBgSkinInfo> marked{{QChar(0xFEFF) + QString("id"), 1, QChar(0xFEFF) + QString("f")}};
+    SkinList(0, &marked);
+    EXPECT_EQ(readTexts(SkinList), texts(marked));
     SkinList(0, &list);
     EXPECT_EQ(read("skinlist.xml"), golden("skinlist.xml"));
     EXPECT_EQ(readTexts(SkinList, {{"keep", 5, "k.png"}}),
