@@ -3,6 +3,8 @@
 #include "StoreText.h"
 #include "XmlDocumentFile.h"
 
+#include <algorithm>
+
 namespace {
 
 const char kFileName[] = "skinlist.xml";
@@ -66,8 +68,15 @@ tagUiBgSkinInfo SkinListFile::find(const QString& id) {
 }
 
 bool SkinListFile::isSafeName(const QString& name) {
-    return !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\')) &&
-           !name.contains(QLatin1String("..")) && !name.contains(QChar(0));
+    // The description file "<name>.xml" lies beside the store's own files: their names would
+    // replace them (on a case-insensitive file system in any letter case).
+    for (const char* own : {"config", "playlist", "skinlist", "radiolist"}) {
+        if (name.compare(QLatin1String(own), Qt::CaseInsensitive) == 0) return false;
+    }
+    const bool control = std::any_of(name.begin(), name.end(),
+                                     [](QChar c) { return c.category() == QChar::Other_Control; });
+    return !name.isEmpty() && !control && !name.contains(QLatin1Char('/')) &&
+           !name.contains(QLatin1Char('\\')) && !name.contains(QLatin1String(".."));
 }
 
 bool SkinListFile::saveDescription(const QString& name, const QByteArray& maskcolor) {

@@ -165,14 +165,19 @@ TEST_F(StoreTest, SkinListWriteIsByteExactAndReadingRulesWithGetSkinInfo) {
     EXPECT_EQ(found, (QStringList{"{Ab}|first.png|-5", "nofile||0", "||0", "|empty-id.png|-1"}));
 }
 
-TEST_F(StoreTest, SaveNewSkinStaysInTheDataFolder) {
+TEST_F(StoreTest, SaveNewSkinWritesOnlyItsOwnFileInTheDataFolder) {
     SaveNewSkin("{ABC}", "16711935");
     EXPECT_EQ(read("{ABC}.xml"), golden("skin_description.xml"));
+    const QStringList own{"config.xml", "playlist.xml", "radiolist.xml", "skinlist.xml"};
+    for (const QString& name : own) write(name, name.toUtf8());
     QTemporaryDir outside;
-    for (const QString& bad : QStringList{"../evil", "a/b", "a\\b", "..",
-                                          "../" + QFileInfo(outside.path()).fileName() + "/x"})
+    for (const QString& bad : QStringList{
+             "../evil", "a/b", "a\\b", "..", "../" + QFileInfo(outside.path()).fileName() + "/x",
+             "config", "PlayList", "SKINLIST", "radiolist", "", "\n", "a\tb",
+             QString("x") + QChar(0x7F), QString("y") + QChar(0x85), QString(QChar(0))})
         SaveNewSkin(bad, "0");
-    EXPECT_EQ(entries(), QStringList{"{ABC}.xml"});
+    EXPECT_EQ(entries(), own + QStringList{"{ABC}.xml"});
+    for (const QString& name : own) EXPECT_EQ(read(name), name.toUtf8());
     EXPECT_FALSE(QFile::exists(outside.path() + "/x.xml"));
 }
 
