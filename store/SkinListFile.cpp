@@ -1,9 +1,8 @@
 #include "SkinListFile.h"
 
+#include "SkinPaths.h"
 #include "StoreText.h"
 #include "XmlDocumentFile.h"
-
-#include <algorithm>
 
 namespace {
 
