@@ -83,8 +83,11 @@ bool XmlDocumentFile::parse(const QByteArray& raw, TiXmlDocument* document) {
 
     // TinyXML stops without an error at text it cannot place (stray characters between
     // elements) and drops everything behind it; that too counts as a fault.
+    // It also returns null, without an error, when the last node closes exactly at the end of
+    // the text (no line break after it), and after a declaration cut short at the end.
     const char* end = document->Parse(bytes.constData(), nullptr, TIXML_DEFAULT_ENCODING);
-    return !cut && !hasNul && !document->Error() && end && *end == '\0';
+    const bool atEnd = end ? *end == '\0' : bytes.trimmed().endsWith('>');
+    return !cut && !hasNul && !document->Error() && atEnd;
 }
 
 bool XmlDocumentFile::load(const QString& path, TiXmlDocument* document, qint64 maxBytes,

@@ -109,8 +109,7 @@ void ControlPanelDlg::initDialog() {
         m_h += WindowGeometry::kTranslucentInset;
         m_canvas->setWindowSize(m_w, m_h);
     }
-    m_transparency =
-        std::clamp(TextOps::decimalValue(readConfig(ConfigKeys::kTransparent, "255")), 1, 255);
+    m_transparency = WindowGeometry::OpacityFromText(readConfig(ConfigKeys::kTransparent, "255"));
     m_canvas->setTranslucent(m_translucent);
     m_canvas->setBackground(m_background);
     m_canvas->setOpacity(m_transparency);

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QStandardPaths>
@@ -207,6 +208,10 @@ TEST_F(SingleInstanceE2E, TheWindowShowsDespiteDataFilesThatAreNotRegularFiles) 
             xdotool({"search", "--sync", "--onlyvisible", "--name", "欧沃播放器"}, left).size(), 1);
     }
     EXPECT_LT(clock.elapsed(), 8000);
+    // Both were moved aside; the config was seeded with the delivered defaults.
+    EXPECT_TRUE(QFileInfo(m_dataDir + "/config.xml").isFile());
+    for (const char* name : {"/config.xml.bad", "/playlist.xml.bad"})
+        EXPECT_TRUE(QFileInfo::exists(m_dataDir + name)) << name;
 }
 
 }  // namespace

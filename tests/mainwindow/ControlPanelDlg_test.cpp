@@ -200,6 +200,8 @@ TEST_F(ControlPanelDlgTest, TranslucencyOnAndOffReturnsToTheSamePlaceOpacityOnly
     EXPECT_EQ(rectsOf(w), rects);
     setConfig({{kTransparent, u"200"_s}});
     EXPECT_EQ(ControlPanelDlg().canvas().opacity(), 200);
+    setConfig({{kTransparent, u"abc"_s}});  // damaged: opaque, not 1 of 255
+    EXPECT_EQ(ControlPanelDlg().canvas().opacity(), 255);
 }
 
 // The fade's steps are proven in WindowGeometry's tests; here: it runs on the event loop, a press
