@@ -6,6 +6,7 @@
 #include <QtCore/qtestsupport_core.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -182,7 +183,8 @@ TEST_F(SingleInstanceE2E, LaterStartsHandOverToAnInstanceThatReplacedAKilledOneA
 }
 
 // Data files that are not regular files (a FIFO config, a play list and a skin picture linked to
-// devices) must neither block nor fill the memory: the window still shows within seconds.
+// devices) must neither block nor fill the memory: the window still shows within seconds, and
+// the start clears what it can.
 TEST_F(SingleInstanceE2E, TheWindowShowsDespiteDataFilesThatAreNotRegularFiles) {
     QFile::remove(m_dataDir + "/config.xml");
     ASSERT_EQ(::mkfifo(QFile::encodeName(m_dataDir + "/config.xml").constData(), 0600), 0);
@@ -193,6 +195,12 @@ TEST_F(SingleInstanceE2E, TheWindowShowsDespiteDataFilesThatAreNotRegularFiles) 
     ASSERT_TRUE(skins.open(QIODevice::WriteOnly));
     skins.write("<SKIN id=\"1\" fname=\"1.bmp\" maskcolor=\"0\" />\n");
     skins.close();
+    // And the temporary of a save that a kill cut short, which the start removes.
+    QFile stale(m_dataDir + "/.playlist.xml.orvo-save-Stale1");
+    ASSERT_TRUE(stale.open(QIODevice::WriteOnly) && stale.write("<MU value=\"/cut") > 0);
+    ASSERT_TRUE(stale.setFileTime(QDateTime::currentDateTime().addSecs(-60),
+                                  QFileDevice::FileModificationTime));
+    stale.close();
 
     QElapsedTimer clock;
     clock.start();
@@ -208,6 +216,7 @@ TEST_F(SingleInstanceE2E, TheWindowShowsDespiteDataFilesThatAreNotRegularFiles) 
             xdotool({"search", "--sync", "--onlyvisible", "--name", "欧沃播放器"}, left).size(), 1);
     }
     EXPECT_LT(clock.elapsed(), 8000);
+    EXPECT_FALSE(stale.exists());
     // Both were moved aside; the config was seeded with the delivered defaults.
     EXPECT_TRUE(QFileInfo(m_dataDir + "/config.xml").isFile());
     for (const char* name : {"/config.xml.bad", "/playlist.xml.bad"})
