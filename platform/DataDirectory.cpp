@@ -79,18 +79,15 @@ QString DataDirectory::deliveredDirectory() {
 }
 
 QByteArray DataDirectory::defaultConfig() {
-    // Every key the player writes must be present: the store only replaces existing values.
-    return QByteArrayLiteral(
-        "<?xml version=\"1.0\" ?>\r\n"
-        "<skin value=\"1\" />\r\n"
-        "<wndsize value=\"320,560\" />\r\n"
-        "<loop value=\"1\" />\r\n"
-        "<mute value=\"1\" />\r\n"
-        "<volume value=\"30\" />\r\n"
-        "<lastplayfile value=\"\" />\r\n"
-        "<entransparent value=\"0\" />\r\n"
-        "<transparent value=\"255\" />\r\n"
-        "<autoplay value=\"0\" />\r\n");
+    // The delivered config.xml's bytes, built in (see platform/CMakeLists.txt).
+    static const unsigned char kDelivered[] = {
+#include "DeliveredConfig.inc"
+    };
+    return QByteArray(reinterpret_cast<const char*>(kDelivered), qsizetype(sizeof kDelivered));
+}
+
+bool DataDirectory::seedConfig() {
+    return AtomicFile::save(path() + QStringLiteral("config.xml"), defaultConfig());
 }
 
 bool DataDirectory::prepare() {
@@ -108,10 +105,7 @@ bool DataDirectory::prepare() {
     }
 
     const QString config = data + QStringLiteral("config.xml");
-    if (!QFileInfo::exists(config)) {
-        copyIfAbsent(delivered + QStringLiteral("config.xml"), config);
-        if (!QFileInfo::exists(config)) AtomicFile::save(config, defaultConfig());
-    }
+    if (!QFileInfo::exists(config)) seedConfig();
     return QFileInfo(config).isFile();
 }
 

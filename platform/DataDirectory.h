@@ -25,8 +25,11 @@ public:
     // Never overwrites a file. Returns true when the folder exists and holds a config.xml.
     static bool prepare();
 
-    // The bytes of the default config.xml, used when even the delivered copy is missing.
+    // The delivered config.xml as it was built: every key the player writes, with its default
+    // (the store only replaces values that the file already holds).
     static QByteArray defaultConfig();
+    // Writes defaultConfig() to the data folder's config.xml (atomically, replacing it).
+    static bool seedConfig();
 
     // Test hooks: replace the program / delivered folder (empty restores the real one).
     static void setProgramDirectoryOverride(const QString& dir);

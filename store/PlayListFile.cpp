@@ -1,23 +1,27 @@
 #include "PlayListFile.h"
 
 #include "AtomicFile.h"
+#include "RegularFile.h"
 #include "StoreText.h"
 #include "XmlDocumentFile.h"
-
-#include <QFile>
 
 namespace {
 
 const char kPlayList[] = "playlist.xml";
 const char kRadioList[] = "radiolist.xml";
 const char kDamagedCopy[] = "playlist.xml.bad";
+// About 9,000 entries a megabyte.
+constexpr qint64 kMaxBytes = 64LL * 1024 * 1024;
 
 using Decoder = QString (*)(const std::string&);
 
-// Returns whether the file was read whole (false also when it is missing).
-bool appendEntries(const QString& fileName, Decoder decode, QList<tagFileListInfo>* list) {
+// Returns whether the file was read whole (false also when it is missing); bytes receives what
+// was read.
+bool appendEntries(const QString& fileName, Decoder decode, QList<tagFileListInfo>* list,
+                   std::optional<QByteArray>* bytes = nullptr) {
     TiXmlDocument document;
-    const bool whole = XmlDocumentFile::load(XmlDocumentFile::dataPath(fileName), &document);
+    const bool whole =
+        XmlDocumentFile::load(XmlDocumentFile::dataPath(fileName), &document, kMaxBytes, bytes);
     for (const TiXmlElement* e = document.FirstChildElement(); e; e = e->NextSiblingElement()) {
         tagFileListInfo entry;
         // The element's name is not checked: a hand-added element is an entry too.
@@ -48,12 +52,16 @@ void PlayListFile::write(const QList<tagFileListInfo>& list) {
 }
 
 void PlayListFile::read(QList<tagFileListInfo>* list) {
-    if (appendEntries(kPlayList, &StoreText::fromUtf8, list)) return;
-    // Only the entries before a fault were read, and the player's next save writes just those:
-    // keep the damaged file beside it so the rest can still be recovered by hand.
-    QFile damaged(XmlDocumentFile::dataPath(kPlayList));
-    if (damaged.size() > 0 && damaged.open(QIODevice::ReadOnly)) {
-        AtomicFile::save(XmlDocumentFile::dataPath(kDamagedCopy), damaged.readAll());
+    std::optional<QByteArray> bytes;
+    if (appendEntries(kPlayList, &StoreText::fromUtf8, list, &bytes)) return;
+    const QString path = XmlDocumentFile::dataPath(kPlayList);
+    if (bytes) {
+        // Only the entries before a fault were read, and the player's next save writes just
+        // those: keep a copy of the damaged file so the rest can still be recovered by hand.
+        if (!bytes->isEmpty()) AtomicFile::save(XmlDocumentFile::dataPath(kDamagedCopy), *bytes);
+    } else if (RegularFile::entryExists(path)) {
+        // Not a file that can be read (a FIFO, a device, far too big): out of the way with it.
+        XmlDocumentFile::moveAside(path);
     }
 }
 

@@ -1,11 +1,14 @@
 #include "SkinListFile.h"
 
+#include "SkinPaths.h"
 #include "StoreText.h"
 #include "XmlDocumentFile.h"
 
 namespace {
 
 const char kFileName[] = "skinlist.xml";
+// Tens of thousands of skins; a real list holds a few dozen.
+constexpr qint64 kMaxBytes = 4LL * 1024 * 1024;
 
 // One element's skin attributes, read by name in any order; a later one wins.
 struct SkinAttributes {
@@ -45,7 +48,7 @@ void SkinListFile::write(const QList<tagUiBgSkinInfo>& list) {
 
 void SkinListFile::read(QList<tagUiBgSkinInfo>* list) {
     TiXmlDocument document;
-    XmlDocumentFile::load(XmlDocumentFile::dataPath(kFileName), &document);
+    XmlDocumentFile::load(XmlDocumentFile::dataPath(kFileName), &document, kMaxBytes);
     for (const TiXmlElement* e = document.FirstChildElement(); e; e = e->NextSiblingElement()) {
         list->append(readSkin(*e).skin);
     }
@@ -53,7 +56,7 @@ void SkinListFile::read(QList<tagUiBgSkinInfo>* list) {
 
 tagUiBgSkinInfo SkinListFile::find(const QString& id) {
     TiXmlDocument document;
-    XmlDocumentFile::load(XmlDocumentFile::dataPath(kFileName), &document);
+    XmlDocumentFile::load(XmlDocumentFile::dataPath(kFileName), &document, kMaxBytes);
     for (const TiXmlElement* e = document.FirstChildElement(); e; e = e->NextSiblingElement()) {
         // Only the matching element's attributes count, whatever order they come in; an
         // element without an id matches nothing.
@@ -64,8 +67,15 @@ tagUiBgSkinInfo SkinListFile::find(const QString& id) {
 }
 
 bool SkinListFile::isSafeName(const QString& name) {
-    return !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\')) &&
-           !name.contains(QLatin1String("..")) && !name.contains(QChar(0));
+    // The description file "<name>.xml" lies beside the store's own files: their names would
+    // replace them (on a case-insensitive file system in any letter case).
+    for (const char* own : {"config", "playlist", "skinlist", "radiolist"}) {
+        if (name.compare(QLatin1String(own), Qt::CaseInsensitive) == 0) return false;
+    }
+    const bool control = std::any_of(name.begin(), name.end(),
+                                     [](QChar c) { return c.category() == QChar::Other_Control; });
+    return !name.isEmpty() && !control && !name.contains(QLatin1Char('/')) &&
+           !name.contains(QLatin1Char('\\')) && !name.contains(QLatin1String(".."));
 }
 
 bool SkinListFile::saveDescription(const QString& name, const QByteArray& maskcolor) {

@@ -15,7 +15,8 @@ public:
     static void read(QList<tagUiBgSkinInfo>* list);
     // The first skin whose "id" equals id exactly; an empty record when there is none.
     static tagUiBgSkinInfo find(const QString& id);
-    // Writes "<name>.xml" in the data folder. Names that could leave the folder are refused.
+    // Writes "<name>.xml" in the data folder. Refused, with nothing written: names that could
+    // leave the folder, the names of the store's own files, empty names and control characters.
     static bool saveDescription(const QString& name, const QByteArray& maskcolor);
     static bool isSafeName(const QString& name);
 };

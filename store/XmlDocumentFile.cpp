@@ -2,9 +2,12 @@
 
 #include "AtomicFile.h"
 #include "DataDirectory.h"
+#include "RegularFile.h"
 #include "XmlPrinter.h"
 
 #include <QFile>
+
+#include <cstdio>
 
 namespace {
 
@@ -22,10 +25,11 @@ bool startsAt(const QByteArray& bytes, qsizetype at, const char* token) {
 
 QString XmlDocumentFile::dataPath(const QString& name) { return DataDirectory::path() + name; }
 
-qsizetype XmlDocumentFile::depthLimitedLength(const QByteArray& bytes) {
-    // Follows TinyXML's view of markup closely enough to never count less nesting than it
-    // parses: comments, CDATA and other "<!" / "<?" nodes do not nest; quoted attribute values
-    // may hold '>' and "/>".
+qsizetype XmlDocumentFile::limitedLength(const QByteArray& bytes) {
+    // Follows TinyXML's view of markup closely enough to never count less nesting or fewer
+    // attributes than it parses: comments, CDATA and other "<!" / "<?" nodes do not nest; quoted
+    // attribute values may hold '>', "/>" and '='; every attribute TinyXML accepts has a '='
+    // outside quotes (a quote anywhere else in a tag is a fault where it stops).
     int depth = 0;
     qsizetype i = 0;
     const qsizetype n = bytes.size();
@@ -46,6 +50,7 @@ qsizetype XmlDocumentFile::depthLimitedLength(const QByteArray& bytes) {
         } else {
             if (++depth > kMaxDepth) return i;
             const qsizetype tagStart = i;
+            int attributes = 0;
             ++i;
             while (i < n && bytes[i] != '>') {
                 const char c = bytes[i];
@@ -53,6 +58,7 @@ qsizetype XmlDocumentFile::depthLimitedLength(const QByteArray& bytes) {
                     const qsizetype close = bytes.indexOf(c, i + 1);
                     i = close < 0 ? n : close + 1;
                 } else {
+                    if (c == '=' && ++attributes > kMaxAttributes) return tagStart;
                     ++i;
                 }
             }
@@ -69,7 +75,7 @@ bool XmlDocumentFile::parse(const QByteArray& raw, TiXmlDocument* document) {
     bytes.replace("\r\n", "\n");
     bytes.replace('\r', '\n');
 
-    const qsizetype usable = depthLimitedLength(bytes);
+    const qsizetype usable = limitedLength(bytes);
     const bool cut = usable < bytes.size();
     bytes.truncate(usable);
     // A NUL ends the text for TinyXML; treat what follows as a fault, not as data.
@@ -77,16 +83,25 @@ bool XmlDocumentFile::parse(const QByteArray& raw, TiXmlDocument* document) {
 
     // TinyXML stops without an error at text it cannot place (stray characters between
     // elements) and drops everything behind it; that too counts as a fault.
+    // It also returns null, without an error, when the last node closes exactly at the end of
+    // the text (no line break after it), and after a declaration cut short at the end.
     const char* end = document->Parse(bytes.constData(), nullptr, TIXML_DEFAULT_ENCODING);
-    return !cut && !hasNul && !document->Error() && end && *end == '\0';
+    const bool atEnd = end ? *end == '\0' : bytes.trimmed().endsWith('>');
+    return !cut && !hasNul && !document->Error() && atEnd;
 }
 
-bool XmlDocumentFile::load(const QString& path, TiXmlDocument* document) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return false;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) return false;
-    return parse(bytes, document);
+bool XmlDocumentFile::load(const QString& path, TiXmlDocument* document, qint64 maxBytes,
+                           std::optional<QByteArray>* bytes) {
+    const std::optional<QByteArray> read = RegularFile::read(path, maxBytes);
+    if (bytes) *bytes = read;
+    if (!read) return false;
+    return parse(*read, document);
+}
+
+bool XmlDocumentFile::moveAside(const QString& path) {
+    const QByteArray from = QFile::encodeName(path);
+    const QByteArray to = QFile::encodeName(path + QStringLiteral(".bad"));
+    return ::rename(from.constData(), to.constData()) == 0;
 }
 
 void XmlDocumentFile::addDeclaration(TiXmlDocument* document) {

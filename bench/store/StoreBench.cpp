@@ -76,6 +76,36 @@ int main(int argc, char** argv) {
         std::printf("| PlayList write (mode 0) | %d | %.1f | %lld |\n", n, median(writes), size);
         std::printf("| PlayList read (mode 1) | %d | %.1f | %lld |\n", n, median(reads), size);
     }
+
+    // One config read of a config.xml with 100,000 attributes on one element before the key
+    // (the store refuses elements with more than a few dozen). Written anew for every run, as
+    // the store may set a damaged file aside.
+    using GetFn = QString (*)(QString);
+    auto get = reinterpret_cast<GetFn>(library.resolve("GetPlayerConfigValue"));
+    QByteArray wide = "<?xml version=\"1.0\" ?>\r\n<skin value=\"1\" />\r\n<many";
+    for (int i = 0; i < 100000; ++i) wide += " a" + QByteArray::number(i) + "=''";
+    wide += " />\r\n<volume value=\"30\" />\r\n";
+    std::vector<double> wideGets;
+    for (int r = 0; r < runs; ++r) {
+        QFile config(dir.path() + "/config.xml");
+        if (!config.open(QIODevice::WriteOnly | QIODevice::Truncate) || config.write(wide) < 0)
+            return 1;
+        config.close();
+        QElapsedTimer t;
+        t.start();
+        const QString v = get(QStringLiteral("skin"));
+        wideGets.push_back(t.nsecsElapsed() / 1e6);
+        if (v.isEmpty()) {
+            std::fprintf(stderr, "no skin value in the wide config\n");
+            return 1;
+        }
+    }
+    std::printf(
+        "| GetPlayerConfigValue, 100,000 attributes on one element | 1 key | %.1f | %lld |\n",
+        median(wideGets), qlonglong(wide.size()));
+    QFile::remove(dir.path() + "/config.xml.bad");
+    QFile::remove(dir.path() + "/config.xml");
+    QFile::copy(QStringLiteral(ORVO_SOURCE_DIR "/config.xml"), dir.path() + "/config.xml");
     library.unload();
 
     // Through the binding: each call loads the library, resolves one export and unloads it.

@@ -10,6 +10,7 @@
 
 #include <unistd.h>
 
+#include "AtomicFile.h"
 #include "DataDirectory.h"
 #include "InstanceKey.h"
 #include "SingleInstanceAccess.h"
@@ -87,6 +88,12 @@ int COrvoPlayerApp::start() {
 int COrvoPlayerApp::runFirstInstance(bool listen) {
     if (!DataDirectory::prepare()) {
         qWarning("OrvoPlayer: the data folder %s is not usable", qPrintable(DataDirectory::path()));
+    }
+    if (listen) {
+        // Temporaries of saves that a kill cut short. Holding the instance lock, no other
+        // instance can be saving: what is older than the lock is a leftover.
+        AtomicFile::removeStaleTemporaries(DataDirectory::path(),
+                                           QFileInfo(m_instanceLock->path()).lastModified());
     }
     std::unique_ptr<QWidget> window(createMainWindow());
     SingleInstanceServer server;

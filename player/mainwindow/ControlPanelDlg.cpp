@@ -14,6 +14,7 @@
 #include "core/StoreBinding.h"
 #include "core/TextOps.h"
 #include "platform/DataDirectory.h"
+#include "platform/SkinPaths.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -40,9 +41,8 @@ QString readConfig(const char* key, const char* fallback) {
 }
 
 QImage loadSkinPicture(const tagUiBgSkinInfo& info) {
-    if (info.id.isEmpty() || info.fname.isEmpty()) return {};
-    return SkinPicture::Load(DataDirectory::path() + QStringLiteral("skin/") + info.id + u'/' +
-                             info.fname);
+    const QString path = SkinPaths::filePath(info.id, info.fname);
+    return path.isEmpty() ? QImage() : SkinPicture::Load(path);
 }
 
 }  // namespace
@@ -67,10 +67,11 @@ ControlPanelDlg::~ControlPanelDlg() {
 }
 
 void ControlPanelDlg::buildControls() {
-    // The skin in use; an unknown one falls back to the first delivered skin.
+    // The skin in use; an unknown one, or one whose id or file name would lead out of its
+    // folder, falls back to the first delivered skin.
     m_skinId = readConfig(ConfigKeys::kSkin, "1");
     tagUiBgSkinInfo skin = StoreBinding::ReadSkinInfo(m_skinId);
-    if (skin.id.isEmpty()) {
+    if (SkinPaths::filePath(skin.id, skin.fname).isEmpty()) {
         m_skinId = QStringLiteral("1");
         skin = StoreBinding::ReadSkinInfo(m_skinId);
     }
@@ -108,8 +109,7 @@ void ControlPanelDlg::initDialog() {
         m_h += WindowGeometry::kTranslucentInset;
         m_canvas->setWindowSize(m_w, m_h);
     }
-    m_transparency =
-        std::clamp(TextOps::decimalValue(readConfig(ConfigKeys::kTransparent, "255")), 1, 255);
+    m_transparency = WindowGeometry::OpacityFromText(readConfig(ConfigKeys::kTransparent, "255"));
     m_canvas->setTranslucent(m_translucent);
     m_canvas->setBackground(m_background);
     m_canvas->setOpacity(m_transparency);
@@ -347,7 +347,10 @@ void ControlPanelDlg::ApplyRandomSkin() {
     if (!button->isEnabled()) return;
     QList<tagUiBgSkinInfo> skins;
     StoreBinding::CallSkinList(1, &skins);
-    // With one skin or none there is nothing to change to.
+    skins.removeIf([](const tagUiBgSkinInfo& skin) {
+        return SkinPaths::filePath(skin.id, skin.fname).isEmpty();
+    });
+    // With one usable skin or none there is nothing to change to.
     if (skins.size() < 2) return;
     button->setEnabled(false);
     m_canvas->UpdateCanvar(button);

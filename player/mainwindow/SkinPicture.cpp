@@ -1,6 +1,7 @@
 #include "SkinPicture.h"
 
-#include <QFile>
+#include "RegularFile.h"
+
 #include <QtEndian>
 #include <cstring>
 
@@ -46,12 +47,12 @@ QImage SkinPicture::DecodePlainBmp(const QByteArray& bytes) {
 }
 
 QImage SkinPicture::Load(const QString& path) {
-    QFile file(path);
-    // No skin picture is anywhere near this; a bigger file is not read into memory.
+    // No skin picture is anywhere near this; a bigger file is not read into memory. Only a
+    // regular file is read: a device or FIFO would fill the memory or block the start.
     constexpr qint64 kMaxFileSize = 256LL * 1024 * 1024;
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxFileSize) return {};
-    const QByteArray bytes = file.readAll();
-    QImage picture = DecodePlainBmp(bytes);
-    if (picture.isNull()) picture = QImage::fromData(bytes);
+    const std::optional<QByteArray> bytes = RegularFile::read(path, kMaxFileSize);
+    if (!bytes) return {};
+    QImage picture = DecodePlainBmp(*bytes);
+    if (picture.isNull()) picture = QImage::fromData(*bytes);
     return picture;
 }

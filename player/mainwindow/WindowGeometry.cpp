@@ -88,6 +88,11 @@ QString WindowGeometry::FormatWindowSize(int w, int h, int inset) {
 
 int WindowGeometry::BottomBarGap(int w, int inset) { return (w - inset - 120) / 3; }
 
+int WindowGeometry::OpacityFromText(const QString& text) {
+    const int value = TextOps::decimalValue(text);
+    return value >= 1 && value <= 255 ? value : 255;
+}
+
 QList<int> WindowGeometry::FadeSteps(int target) {
     QList<int> steps;
     for (int a = kFadeStep; a <= target && a <= 255; a += kFadeStep) steps.append(a);

@@ -57,6 +57,10 @@ public:
     // The gap between the bottom bar's buttons: (W - m - 120) / 3.
     static int BottomBarGap(int w, int inset);
 
+    // "transparent" by the decimal rule; anything that is not a number from 1 to 255 (damaged
+    // text, 0, out of range) is fully opaque, never an almost invisible window.
+    static int OpacityFromText(const QString& text);
+
     // The opacities a fade towards target passes through: 17, 34, ... up to target and 255.
     static QList<int> FadeSteps(int target);
 

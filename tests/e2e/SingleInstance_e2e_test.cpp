@@ -4,9 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <QtCore/qtestsupport_core.h>
+#include <sys/stat.h>
 #include <unistd.h>
+#include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QStandardPaths>
@@ -176,6 +180,47 @@ TEST_F(SingleInstanceE2E, LaterStartsHandOverToAnInstanceThatReplacedAKilledOneA
     EXPECT_EQ(first->exitCode(), 0);
     EXPECT_FALSE(QFile::exists(m_server));
     EXPECT_FALSE(QFile::exists(m_server + ".lock"));
+}
+
+// Data files that are not regular files (a FIFO config, a play list and a skin picture linked to
+// devices) must neither block nor fill the memory: the window still shows within seconds, and
+// the start clears what it can.
+TEST_F(SingleInstanceE2E, TheWindowShowsDespiteDataFilesThatAreNotRegularFiles) {
+    QFile::remove(m_dataDir + "/config.xml");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(m_dataDir + "/config.xml").constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link("/dev/zero", m_dataDir + "/playlist.xml"));
+    ASSERT_TRUE(QDir().mkpath(m_dataDir + "/skin/1"));
+    ASSERT_TRUE(QFile::link("/dev/urandom", m_dataDir + "/skin/1/1.bmp"));
+    QFile skins(m_dataDir + "/skinlist.xml");
+    ASSERT_TRUE(skins.open(QIODevice::WriteOnly));
+    skins.write("<SKIN id=\"1\" fname=\"1.bmp\" maskcolor=\"0\" />\n");
+    skins.close();
+    // And the temporary of a save that a kill cut short, which the start removes.
+    QFile stale(m_dataDir + "/.playlist.xml.orvo-save-Stale1");
+    ASSERT_TRUE(stale.open(QIODevice::WriteOnly) && stale.write("<MU value=\"/cut") > 0);
+    ASSERT_TRUE(stale.setFileTime(QDateTime::currentDateTime().addSecs(-60),
+                                  QFileDevice::FileModificationTime));
+    stale.close();
+
+    QElapsedTimer clock;
+    clock.start();
+    QProcess* player = launch({});
+    // The socket listens once the window is built.
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return player->state() == QProcess::NotRunning || accepts(m_server); }, 8000));
+    ASSERT_EQ(player->state(), QProcess::Running);
+    if (m_xvfb.state() == QProcess::Running &&
+        !QStandardPaths::findExecutable("xdotool").isEmpty()) {
+        const int left = qMax(1000, 8000 - int(clock.elapsed()));
+        EXPECT_EQ(
+            xdotool({"search", "--sync", "--onlyvisible", "--name", "欧沃播放器"}, left).size(), 1);
+    }
+    EXPECT_LT(clock.elapsed(), 8000);
+    EXPECT_FALSE(stale.exists());
+    // Both were moved aside; the config was seeded with the delivered defaults.
+    EXPECT_TRUE(QFileInfo(m_dataDir + "/config.xml").isFile());
+    for (const char* name : {"/config.xml.bad", "/playlist.xml.bad"})
+        EXPECT_TRUE(QFileInfo::exists(m_dataDir + name)) << name;
 }
 
 }  // namespace

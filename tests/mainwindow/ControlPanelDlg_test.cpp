@@ -133,6 +133,15 @@ TEST_F(ControlPanelDlgTest, BuildsTheSkinnedWindowSkinFallbackOpaqueChangeUnread
     }
     setConfig({{kSkin, u"no-such-skin"_s}});
     EXPECT_EQ(ControlPanelDlg().skinId(), u"1"_s);
+    // Ids and names that lead out of skin/<id>/ (here to a real picture) are not followed.
+    setSkinList({m_red,
+                 m_blue,
+                 {u"../skin/t-red"_s, 0, u"bg.bmp"_s},
+                 {u"t-out"_s, 0, u"../t-red/bg.bmp"_s}});
+    for (const QString& id : {u"../skin/t-red"_s, u"t-out"_s}) {
+        setConfig({{kSkin, id}});
+        EXPECT_EQ(ControlPanelDlg().skinId(), u"1"_s) << id.toStdString();
+    }
     // A picture that cannot be read shows a dark fill.
     setSkinList({m_red, {u"t-broken"_s, 0, u"gone.bmp"_s}});
     setConfig({{kSkin, u"t-broken"_s}});
@@ -191,13 +200,17 @@ TEST_F(ControlPanelDlgTest, TranslucencyOnAndOffReturnsToTheSamePlaceOpacityOnly
     EXPECT_EQ(rectsOf(w), rects);
     setConfig({{kTransparent, u"200"_s}});
     EXPECT_EQ(ControlPanelDlg().canvas().opacity(), 200);
+    setConfig({{kTransparent, u"abc"_s}});  // damaged: opaque, not 1 of 255
+    EXPECT_EQ(ControlPanelDlg().canvas().opacity(), 255);
 }
 
 // The fade's steps are proven in WindowGeometry's tests; here: it runs on the event loop, a press
 // while it runs does nothing, and a random skin needs a second skin to choose.
 TEST_F(ControlPanelDlgTest, FadeAndRandomSkinRunWithoutBlockingAndLockTheButton) {
     setConfig({{kEnTransparent, u"1"_s}, {kTransparent, u"255"_s}, {kSkin, u"t-red"_s}});
-    setSkinList({m_red});
+    // One usable skin: the others lead out of their folders.
+    setSkinList(
+        {m_red, {u".."_s, 0, u"skin/t-blue/bg.bmp"_s}, {u"t-x"_s, 0, u"../t-blue/bg.bmp"_s}});
     ControlPanelDlg w;
     w.show();
     UIButton* button = w.controls().skinButton;
@@ -217,7 +230,7 @@ TEST_F(ControlPanelDlgTest, FadeAndRandomSkinRunWithoutBlockingAndLockTheButton)
     EXPECT_EQ(w.canvas().opacity(), 187);
     EXPECT_GT(bodyPixel(w).red(), 150);
 
-    w.ApplyRandomSkin();  // only one skin: nothing to change to
+    w.ApplyRandomSkin();  // only one usable skin: nothing to change to
     EXPECT_EQ(done.count(), 2);
     EXPECT_TRUE(button->isEnabled());
     setSkinList({m_red, m_blue});

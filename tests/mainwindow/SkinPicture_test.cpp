@@ -1,10 +1,13 @@
 #include "mainwindow/SkinPicture.h"
+#include "../BoundedRun.h"
 
 #include <gtest/gtest.h>
 #include <QBuffer>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtEndian>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -74,6 +77,16 @@ TEST(SkinPicture, LyingHeadersAreNotTrusted) {
     const QImage partial = SkinPicture::Load(junk.fileName());
     EXPECT_TRUE(partial.isNull() || partial.size() == QSize(9, 9));
     EXPECT_TRUE(SkinPicture::Load(dir.filePath(QStringLiteral("missing.bmp"))).isNull());
+
+    // Only regular files: devices would be read without end, a FIFO's open would block.
+    const QString picture = dir.filePath(QStringLiteral("hostile.bmp"));
+    for (const char* device : {"/dev/urandom", "/dev/zero"}) {
+        ASSERT_TRUE(QFile::link(QString::fromLatin1(device), picture));
+        EXPECT_TRUE(runsBounded([&] { return SkinPicture::Load(picture).isNull(); })) << device;
+        QFile::remove(picture);
+    }
+    ASSERT_EQ(::mkfifo(QFile::encodeName(picture).constData(), 0600), 0);
+    EXPECT_TRUE(runsBounded([&] { return SkinPicture::Load(picture).isNull(); }));
 }
 
 }  // namespace

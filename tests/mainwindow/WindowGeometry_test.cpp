@@ -36,6 +36,14 @@ TEST(WindowGeometry, StoredSizeIsParsedRaisedToTheMinimumPerSideOrReplaced) {
             << bad;
 }
 
+TEST(WindowGeometry, OpacityIsANumberFromOneTo255OrFullyOpaque) {
+    const std::pair<const char*, int> cases[] = {
+        {"1", 1},  {"128", 128}, {" 200x", 200}, {"255", 255}, {"abc", 255},
+        {"", 255}, {"0", 255},   {"-4", 255},    {"256", 255}, {"99999999999", 255}};
+    for (const auto& [text, opacity] : cases)
+        EXPECT_EQ(W::OpacityFromText(QString::fromLatin1(text)), opacity) << text;
+}
+
 TEST(WindowGeometry, FadeStepsEndAtTheLargestMultipleNotAboveTarget) {
     EXPECT_EQ(W::FadeSteps(200), (QList<int>{17, 34, 51, 68, 85, 102, 119, 136, 153, 170, 187}));
     EXPECT_EQ(W::FadeSteps(40), (QList<int>{17, 34}));

@@ -1,6 +1,7 @@
 // Where data lives and how a data folder is seeded at start.
 
 #include "DataDirectory.h"
+#include "SkinPaths.h"
 #include "tests/store/DataDirFixture.h"
 
 #include <QStandardPaths>
@@ -67,4 +68,19 @@ TEST_F(DataDirectoryTest, PrepareSeedsWhatIsAbsentNeverOverwritesAndReseedsConfi
 
     qputenv("ORVO_DATA_DIR", QFile::encodeName(m_data + "/config.xml/sub"));
     EXPECT_FALSE(DataDirectory::prepare());
+}
+
+TEST_F(DataDirectoryTest, SkinPathsStayInTheSkinsOwnFolder) {
+    EXPECT_EQ(SkinPaths::filePath("{6B29FC40-CA47}", "20231201.bmp"),
+              m_data + "/skin/{6B29FC40-CA47}/20231201.bmp");
+    EXPECT_EQ(SkinPaths::folderPath("1"), m_data + "/skin/1/");
+    const QString control = QString("a") + QChar(0x85);
+    for (const QString& bad : {QString(), QString("."), QString(".."), QString("../x"),
+                               QString("/etc/passwd"), QString("a/b"), QString("a\\b"),
+                               QString("x..y"), QString("\n"), control, QString(QChar(0))}) {
+        SCOPED_TRACE(bad.toStdString());
+        EXPECT_TRUE(SkinPaths::filePath(bad, "1.bmp").isEmpty());
+        EXPECT_TRUE(SkinPaths::filePath("1", bad).isEmpty());
+        EXPECT_TRUE(SkinPaths::folderPath(bad).isEmpty());
+    }
 }

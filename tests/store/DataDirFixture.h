@@ -33,7 +33,8 @@ protected:
     }
     // Every entry, hidden ones too: a failed save must leave no temporary behind.
     QStringList entries() const {
-        return QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        return QDir(m_dir.path())
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     }
 
     QTemporaryDir m_dir;

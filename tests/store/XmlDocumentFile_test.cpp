@@ -6,20 +6,46 @@
 #include "DataDirFixture.h"
 #include "PlayListFile.h"
 
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+
+#include <csignal>
+#include <cstdio>
+
 #include <sys/fsuid.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using SaveFailureTest = DataDirFixture;
 
-TEST(XmlDocumentFileTest, DepthLimitFollowsRealNesting) {
-    // Flat files with '>' and "/>" in values, comments, CDATA and processing instructions pass.
-    const QByteArray flat =
-        QByteArray("<MU value=\"a>b/>\" name='x' /><a><!-- <b> --><![CDATA[<c>]]><?pi <d> ?></a>")
-            .repeated(2000);
-    EXPECT_EQ(XmlDocumentFile::depthLimitedLength(flat), flat.size());
+TEST(XmlDocumentFileTest, LimitsFollowRealNestingAndAttributes) {
+    // Flat files with '>', "/>" and '=' in values, comments, CDATA and processing instructions
+    // pass.
+    const QByteArray flat = QByteArray(
+                                "<MU value=\"a>b/>=\" name='x=y' /><a><!-- <b c=d> -->"
+                                "<![CDATA[<c>]]><?pi <d> ?></a>")
+                                .repeated(2000);
+    EXPECT_EQ(XmlDocumentFile::limitedLength(flat), flat.size());
     const QByteArray deep = QByteArray("<a x='>'>").repeated(1000);
-    EXPECT_EQ(XmlDocumentFile::depthLimitedLength(deep), qsizetype(XmlDocumentFile::kMaxDepth) * 9);
+    EXPECT_EQ(XmlDocumentFile::limitedLength(deep), qsizetype(XmlDocumentFile::kMaxDepth) * 9);
+
+    // Up to the attribute limit an element is read whole; one more cuts it and what follows.
+    const auto element = [](int attributes) {
+        QByteArray e = "<e";
+        for (int i = 0; i < attributes; ++i) e += " a" + QByteArray::number(i) + "=\"\"";
+        return e + " />\n";
+    };
+    const QByteArray before = "<skin value=\"1\" />";
+    for (int attributes : {XmlDocumentFile::kMaxAttributes, XmlDocumentFile::kMaxAttributes + 1}) {
+        TiXmlDocument document;
+        const bool whole = XmlDocumentFile::parse(before + element(attributes), &document);
+        EXPECT_EQ(whole, attributes == XmlDocumentFile::kMaxAttributes) << attributes;
+        int elements = 0;
+        for (auto* e = document.FirstChildElement(); e; e = e->NextSiblingElement()) ++elements;
+        EXPECT_EQ(elements, whole ? 2 : 1) << attributes;
+    }
 }
 
 TEST_F(SaveFailureTest, FailedSavesKeepTheOldFilesAndCreateNothing) {
@@ -62,4 +88,87 @@ TEST_F(SaveFailureTest, FailedSavesKeepTheOldFilesAndCreateNothing) {
     ConfigFile::setValue("volume", "31");
     EXPECT_EQ(ConfigFile::value("volume"), "31");
     EXPECT_EQ(QFile::permissions(file("config.xml")), permissions);
+}
+
+TEST_F(SaveFailureTest, OnlyOurTemporariesOlderThanTheLockAreRemoved) {
+    const QDateTime lock = QDateTime::currentDateTime();
+    const auto age = [&](const QString& name, int seconds) {
+        QFile f(file(name));
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.setFileTime(lock.addSecs(seconds), QFileDevice::FileModificationTime));
+    };
+    const std::pair<const char*, int> files[] = {
+        {".config.xml.orvo-save-Ab3xYz", -60},   // a kill's leftover: removed
+        {".playlist.xml.orvo-save-000000", -1},  // removed
+        {".skinlist.xml.orvo-save-NewOne", 60},  // written after the lock: kept
+        {".config.xml.orvo-save-Ab3xYz2", -60},  // not our exact form from here on
+        {".config.xml.orvo-save-Ab3x-z", -60},
+        {"config.xml.orvo-save-Ab3xYz", -60},
+        {".orvo-save-Ab3xYz", -60},
+        {"config.xml.backup", -60},
+        {"config.xml.AbCdEf", -60}};
+    for (const auto& [name, seconds] : files) {
+        write(name, "x");
+        age(name, seconds);
+    }
+    // Only regular files are ours: a link or a folder of that name stays.
+    QTemporaryDir outside;
+    write(outside.filePath("target"), "outside");
+    age(outside.filePath("target"), -60);
+    ASSERT_TRUE(QFile::link(outside.filePath("target"), file(".a.orvo-save-Linked")));
+    ASSERT_TRUE(QDir().mkdir(file(".b.orvo-save-Folder")));
+
+    EXPECT_EQ(AtomicFile::removeStaleTemporaries(m_dir.path(), lock), 2);
+    QStringList kept;
+    for (const auto& [name, seconds] : files) kept << name;
+    kept = kept.mid(2) << ".a.orvo-save-Linked"
+                       << ".b.orvo-save-Folder";
+    kept.sort();
+    EXPECT_EQ(entries(), kept);
+    EXPECT_EQ(read(outside.filePath("target")), "outside");
+    EXPECT_EQ(AtomicFile::removeStaleTemporaries(m_dir.path(), QDateTime()), 0);
+}
+
+// Extended mode: a writer killed at random moments, a few hundred times. Every kill leaves whole
+// files, and anything else in the folder is a temporary of ours that the start would remove.
+TEST_F(SaveFailureTest, WritersKilledMidSaveLeaveWholeFilesAndRemovableTemporaries) {
+    if (qEnvironmentVariableIsEmpty("ORVO_CORPUS")) GTEST_SKIP() << "extended mode (ORVO_CORPUS)";
+    write("config.xml", "<?xml version=\"1.0\" ?>\r\n<volume value=\"0\" />\r\n");
+    constexpr int kKills = 300;
+    QRandomGenerator rng(20261207);
+    int leftovers = 0;
+    qint64 largest = 0;
+    QElapsedTimer clock;
+    clock.start();
+    for (int kill = 0; kill < kKills; ++kill) {
+        const pid_t writer = ::fork();
+        ASSERT_GE(writer, 0);
+        if (writer == 0) {
+            for (int i = kill;; ++i) {  // sizes vary from kill to kill
+                ConfigFile::setValue("volume", QString(i % 7 * 4000, u'x') + QString::number(i));
+                PlayListFile::write(QList<tagFileListInfo>(i % 5 * 400, {"title", "/m/a.mp3"}));
+            }
+        }
+        ::usleep(useconds_t(rng.bounded(1000, 30000)));
+        ::kill(writer, SIGKILL);
+        ::waitpid(writer, nullptr, 0);
+
+        for (const char* name : {"config.xml", "playlist.xml"}) {
+            TiXmlDocument document;
+            if (name == QLatin1String("config.xml") || QFile::exists(file(name))) {
+                ASSERT_TRUE(XmlDocumentFile::load(file(name), &document, 1 << 20)) << kill << name;
+            }
+        }
+        for (const QString& name : entries()) {
+            if (name == "config.xml" || name == "playlist.xml") continue;
+            ASSERT_TRUE(AtomicFile::isTemporaryName(name)) << name.toStdString();
+            ++leftovers;
+            largest = qMax(largest, QFileInfo(file(name)).size());
+        }
+        AtomicFile::removeStaleTemporaries(m_dir.path(), QDateTime::currentDateTime().addSecs(1));
+        EXPECT_TRUE(entries().size() <= 2) << kill;
+    }
+    EXPECT_EQ(ConfigFile::value("volume").isEmpty(), false);
+    std::printf("%d kills in %lld ms: %d temporaries left (largest %lld bytes), all removed\n",
+                kKills, qlonglong(clock.elapsed()), leftovers, qlonglong(largest));
 }
