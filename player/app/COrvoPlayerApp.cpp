@@ -116,9 +116,16 @@ int COrvoPlayerApp::runFirstInstance(bool listen) {
 }
 
 int COrvoPlayerApp::handOver() {
+    // Whatever the reason, a file that was not taken is reported and the exit code says so:
+    // the caller (a file manager, a script) must not believe it is playing.
     switch (SingleInstanceClient::send(instanceServerName(), m_commandLineFile)) {
         case SingleInstanceClient::Result::Delivered:
+            return 0;
         case SingleInstanceClient::Result::NoInstance:
+            qWarning(
+                "OrvoPlayer: the running player does not answer on %s; nothing was handed "
+                "over",
+                qPrintable(instanceServerName()));
             break;
         case SingleInstanceClient::Result::ForeignServer:
             qWarning("OrvoPlayer: %s is served by another user; the file was not handed over",
@@ -131,7 +138,7 @@ int COrvoPlayerApp::handOver() {
             qWarning("OrvoPlayer: the file name is too long to hand over");
             break;
     }
-    return 0;
+    return 1;
 }
 
 QString COrvoPlayerApp::parseCommandLineFile(const QStringList& arguments,

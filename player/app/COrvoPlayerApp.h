@@ -1,7 +1,8 @@
 #pragma once
 // The application object: start-up, the single-instance decision and the hand-over.
 // A first start owns the per-user lock, shows the main window and listens on the local socket;
-// a later start sends its command-line file to the running instance and exits 0.
+// a later start sends its command-line file to the running instance and exits 0, or non-zero
+// with a message on stderr when the running instance did not take it.
 // Threads: the UI thread only.
 
 #include <QApplication>

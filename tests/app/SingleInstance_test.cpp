@@ -9,7 +9,10 @@
 
 #include <QtCore/qtestsupport_core.h>
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 #include <QDeadlineTimer>
 #include <QFile>
@@ -17,9 +20,13 @@
 #include <QLocalSocket>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <atomic>
+#include <cstring>
 #include <future>
 #include <map>
 #include <memory>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -178,6 +185,47 @@ TEST_F(SingleInstance, ServesSeveralClientsAtOnceAcknowledgingOnlyAfterDelivery)
     m_received.sort();
     EXPECT_EQ(m_received, sent);
     EXPECT_EQ(doneAtDelivery, 0);
+}
+
+// A same-user process holding more idle connections than the server takes, each reopened the
+// moment it is dropped, must not keep a real later start out.
+TEST_F(SingleInstance, IdleConnectionsReopenedWhenDroppedDoNotBlockAHandOver) {
+    ASSERT_TRUE(m_server.listen(m_name));
+    std::atomic<bool> stop{false};
+    std::atomic<int> reopened{0};
+    std::thread hog([&] {
+        const QByteArray path = QFile::encodeName(m_name);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+        const auto open = [&] {
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+            ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
+            return pollfd{fd, POLLIN, 0};
+        };
+        std::vector<pollfd> held(SingleInstanceServer::kMaxPeers + 8);
+        for (pollfd& p : held) p = open();
+        while (!stop) {
+            if (::poll(held.data(), held.size(), 20) <= 0) continue;
+            for (pollfd& p : held) {
+                if (p.revents == 0) continue;
+                ::close(p.fd);  // dropped by the server (it never sends us anything else)
+                p = open();
+                ++reopened;
+            }
+        }
+        for (const pollfd& p : held) ::close(p.fd);
+    });
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return m_server.peerCount() == SingleInstanceServer::kMaxPeers; }, 5000));
+    for (const QString& path : {QStringLiteral("/m/first.mp3"), QStringLiteral("/m/second.mp3")}) {
+        Pending client = sendAsync(m_name, path);
+        EXPECT_EQ(await(client), Result::Delivered);
+    }
+    stop = true;
+    hog.join();
+    EXPECT_GT(reopened.load(), 0);  // the server was full and made room
+    EXPECT_EQ(m_received, (QStringList{"/m/first.mp3", "/m/second.mp3"}));
 }
 
 TEST_F(SingleInstance, ClientWaitsForAnInstanceStillStartingThatReplacesADeadOnesSocket) {

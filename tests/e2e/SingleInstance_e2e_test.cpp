@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLocalSocket>
+#include <QLockFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -176,6 +177,19 @@ TEST_F(SingleInstanceE2E, LaterStartsHandOverToAnInstanceThatReplacedAKilledOneA
     EXPECT_EQ(first->exitCode(), 0);
     EXPECT_FALSE(QFile::exists(m_server));
     EXPECT_FALSE(QFile::exists(m_server + ".lock"));
+}
+
+// A hand-over that nobody takes (the lock is held, nobody answers) is not a silent success.
+TEST_F(SingleInstanceE2E, AHandOverThatFailsIsReportedAndExitsNonZero) {
+    QLockFile lock(m_server + ".lock");  // we are the "running instance" that never listens
+    ASSERT_TRUE(lock.tryLock(0));
+    QProcess second;
+    second.setProcessEnvironment(m_env);
+    second.start(kProgram, {musicFile("lost.mp3")});
+    ASSERT_TRUE(second.waitForFinished(30000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_NE(second.exitCode(), 0);
+    EXPECT_TRUE(second.readAllStandardError().contains("nothing was handed over"));
 }
 
 }  // namespace
