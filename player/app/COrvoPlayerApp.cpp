@@ -25,16 +25,26 @@ constexpr char kHandOverMethod[] = "OpenHandedOverFile";
 
 // Where the lock and the socket live. Qt's runtime folder is the user's own; without one (no
 // XDG_RUNTIME_DIR, or Qt's fallback under /tmp taken by someone else) a private folder of ours
-// under the temp folder. When even that is not ours there is no safe place: empty. Asked once:
-// without XDG_RUNTIME_DIR Qt warns on every call.
+// under the temp folder, and when another user has taken that name there first, one in the
+// user's own cache or data folder, where nobody else can. When none is ours there is no safe
+// place: empty. Asked once: without XDG_RUNTIME_DIR Qt warns on every call.
 QString runtimeDirectory() {
     static const QString dir = [] {
         const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
         if (SingleInstanceAccess::isPrivateFolder(runtime)) {
             return runtime;
         }
-        return SingleInstanceAccess::privateFolder(QDir::tempPath(),
-                                                   QStringLiteral("orvoplayer-%1").arg(::getuid()));
+        const QString name = QStringLiteral("orvoplayer-%1").arg(::getuid());
+        QString folder = SingleInstanceAccess::privateFolder(QDir::tempPath(), name);
+        for (const auto location :
+             {QStandardPaths::GenericCacheLocation, QStandardPaths::GenericDataLocation}) {
+            if (!folder.isEmpty()) {
+                break;
+            }
+            folder = SingleInstanceAccess::privateFolderInOwnFolder(
+                QStandardPaths::writableLocation(location), name);
+        }
+        return folder;
     }();
     return dir;
 }

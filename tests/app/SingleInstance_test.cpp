@@ -276,6 +276,19 @@ TEST_F(SingleInstance, OnlyAnOwnFolderClosedToOthersIsPrivateAndUsed) {
     EXPECT_FALSE(SingleInstanceAccess::isPrivateFolder(QString()));
     EXPECT_EQ(SingleInstanceAccess::privateFolder(root, QStringLiteral("a/b")), QString());
     EXPECT_EQ(SingleInstanceAccess::privateFolder(QString(), QStringLiteral("orvo")), QString());
+
+    // Under a folder of our own (made when missing, as a fresh cache folder is), but not under
+    // one that others may write to or that is not ours: there a name can be taken first.
+    const QString own = base + "cache/deeper";
+    EXPECT_EQ(SingleInstanceAccess::privateFolderInOwnFolder(own, "orvo"), own + "/orvo");
+    EXPECT_EQ(modeOf(own + "/orvo"), 0700u);
+    QStringList open = {"707", "777", "link", "file"};
+    if (::geteuid() == 0) open << "theirs";
+    for (const QString& parent : open) {
+        EXPECT_EQ(SingleInstanceAccess::privateFolderInOwnFolder(base + parent, "orvo"), QString())
+            << parent.toStdString();
+    }
+    EXPECT_EQ(SingleInstanceAccess::privateFolderInOwnFolder(QString(), "orvo"), QString());
 }
 
 // The bytes a listener received from one client, read after the client has given up.

@@ -72,7 +72,12 @@ protected:
         process->setProcessEnvironment(m_env);
         process->setWorkingDirectory(workingDir.isEmpty() ? m_root.path() : workingDir);
         process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process->start(kProgram, args);
+        // As another user when asked: setpriv runs the program with that user's ids.
+        if (m_asUser.isEmpty()) {
+            process->start(kProgram, args);
+        } else {
+            process->start("setpriv", m_asUser + QStringList{"--", kProgram} + args);
+        }
         EXPECT_TRUE(process->waitForStarted(10000));
         m_processes.push_back(std::move(process));
         return m_processes.back().get();
@@ -119,8 +124,9 @@ protected:
     const QString m_dataDir = m_root.path() + "/data";
     const QString m_runDir = m_root.path() + "/run";
     const QString m_musicDir = m_root.path() + "/music";
-    const QString m_server = m_runDir + QStringLiteral("/%1-%2").arg(kInstanceKey).arg(::getuid());
+    QString m_server = m_runDir + QStringLiteral("/%1-%2").arg(kInstanceKey).arg(::getuid());
     QProcessEnvironment m_env;
+    QStringList m_asUser;  // setpriv's options; empty: as ourselves
     QProcess m_xvfb;
     std::vector<std::unique_ptr<QProcess>> m_processes;
 };
@@ -190,6 +196,36 @@ TEST_F(SingleInstanceE2E, AHandOverThatFailsIsReportedAndExitsNonZero) {
     EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
     EXPECT_NE(second.exitCode(), 0);
     EXPECT_TRUE(second.readAllStandardError().contains("nothing was handed over"));
+}
+
+// Without XDG_RUNTIME_DIR the lock and socket would go to the shared temp folder, where another
+// user (root here) may take the names first: the user's own cache folder serves instead.
+TEST_F(SingleInstanceE2E, AnotherUsersFoldersInTheTempFolderDoNotSwitchHandOverOff) {
+    if (::geteuid() != 0 || QStandardPaths::findExecutable("setpriv").isEmpty())
+        GTEST_SKIP() << "needs root and setpriv to run the player as nobody";
+    constexpr uid_t kNobody = 65534;
+    // The cache folder's path is short: a socket's path has a length limit.
+    const QString tmp = m_root.path() + "/tmp", home = m_root.path() + "/home",
+                  cache = m_root.path() + "/c";
+    ASSERT_TRUE(QDir().mkdir(tmp) && QDir().mkdir(home) && QDir().mkdir(cache));
+    ASSERT_EQ(::chmod(QFile::encodeName(tmp).constData(), 01777), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(m_root.path()).constData(), 0711), 0);
+    for (const QString& taken :
+         {QStringLiteral("runtime-nobody"), QStringLiteral("orvoplayer-%1").arg(kNobody)})
+        ASSERT_TRUE(QDir().mkdir(tmp + "/" + taken, QFile::ReadOwner | QFile::ExeOwner));
+    for (const QString& ours : {home, cache, m_dataDir, m_dataDir + "/config.xml", m_musicDir})
+        ASSERT_EQ(::chown(QFile::encodeName(ours).constData(), kNobody, kNobody), 0);
+    m_env.remove("XDG_RUNTIME_DIR");
+    m_env.insert("TMPDIR", tmp);
+    m_env.insert("HOME", home);
+    m_env.insert("XDG_CACHE_HOME", cache);
+    m_env.insert("QT_QPA_PLATFORM", "offscreen");  // the X server is root's
+    m_asUser = {"--reuid=65534", "--regid=65534", "--clear-groups"};
+    m_server = QStringLiteral("%1/orvoplayer-%2/%3-%2").arg(cache).arg(kNobody).arg(kInstanceKey);
+    launchFirst();
+    const QString song = musicFile("mine.mp3");
+    EXPECT_EQ(secondStart({song}), 0);
+    EXPECT_EQ(playListPaths(), QStringList{song});
 }
 
 }  // namespace
