@@ -7,7 +7,7 @@
 #include "SingleInstanceAccess.h"
 #include "SingleInstanceFrame.h"
 
-// One connected peer: reads one message, hands the path over, answers, and goes away.
+// One connected peer: reads one message, hands its paths over, answers, and goes away.
 class SingleInstancePeer : public QObject {
 public:
     SingleInstancePeer(SingleInstanceServer* server, QLocalSocket* socket)
@@ -64,7 +64,7 @@ private:
         m_delivering = true;
         QPointer<SingleInstancePeer> self(this);
         if (m_server) {
-            emit m_server->pathReceived(m_frame.path());
+            emit m_server->pathsReceived(m_frame.paths());
         }
         if (!self) {
             return;

@@ -1,6 +1,6 @@
 #pragma once
 // The running instance's end of the local channel: accepts hand-overs from later starts.
-// Threads: lives on the UI thread and is only used there; the pathReceived slots run there too.
+// Threads: lives on the UI thread and is only used there; the pathsReceived slots run there too.
 // Peers are untrusted bytes: only the same user may connect, a message is bounded in size,
 // and a silent or slow peer is dropped after a time limit, so the UI never waits on a peer.
 
@@ -8,6 +8,7 @@
 #include <QLocalServer>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 class SingleInstancePeer;
 
@@ -36,9 +37,10 @@ public:
     int peerCount() const { return int(m_peers.size()); }
 
 signals:
-    // One complete message. The acknowledgement is sent after the connected slots return, so
-    // connect directly: the sender then knows the path was taken.
-    void pathReceived(const QString& path);
+    // One complete message: a later start's paths in order, none for a start without files.
+    // The acknowledgement is sent after the connected slots return, so connect directly: the
+    // sender then knows the paths were taken.
+    void pathsReceived(const QStringList& paths);
 
 private:
     void acceptPending();

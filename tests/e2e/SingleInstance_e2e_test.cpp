@@ -84,8 +84,8 @@ protected:
     }
 
     // A first start, returned once its socket answers.
-    QProcess* launchFirst() {
-        QProcess* first = launch({});
+    QProcess* launchFirst(const QStringList& args = {}) {
+        QProcess* first = launch(args);
         EXPECT_TRUE(QTest::qWaitFor(
             [&] { return first->state() == QProcess::NotRunning || accepts(m_server); }, 30000));
         EXPECT_EQ(first->state(), QProcess::Running);
@@ -154,12 +154,14 @@ TEST_F(SingleInstanceE2E, LaterStartsHandOverToAnInstanceThatReplacedAKilledOneA
     killed->kill();
     ASSERT_TRUE(killed->waitForFinished(10000));
     EXPECT_TRUE(QFile::exists(m_server));
-    QProcess* first = launchFirst();
+    // Its own command line's files join the list as handed-over ones do.
+    const QString own = musicFile("own.ogg");
+    QProcess* first = launchFirst({own});
     const QString song = musicFile("歌 一.mp3");
     // A relative name arrives absolute: the running player has another working folder.
     EXPECT_EQ(secondStart({"歌 一.mp3"}, m_musicDir), 0);
     // The answer comes after the file was taken, so it is already saved.
-    EXPECT_EQ(playListPaths(), QStringList{song});
+    EXPECT_EQ(playListPaths(), (QStringList{own, song}));
     EXPECT_EQ(secondStart({}), 0);  // only comes forward: no empty entry
     QList<QByteArray> hostile = {
         QByteArray("\x13\x37garbage\xff\xfe\x00 not a message at all", 32),
@@ -175,8 +177,9 @@ TEST_F(SingleInstanceE2E, LaterStartsHandOverToAnInstanceThatReplacedAKilledOneA
         peers.back()->waitForBytesWritten(1000);
     }
     const QString other = musicFile("two.flac");
-    EXPECT_EQ(secondStart({other}), 0);
-    EXPECT_EQ(playListPaths(), (QStringList{song, other}));
+    const QString last = musicFile("a last.mp3");  // sorts before the other: order is kept
+    EXPECT_EQ(secondStart({other, last}), 0);
+    EXPECT_EQ(playListPaths(), (QStringList{own, song, other, last}));
     first->terminate();  // as when the session ends
     ASSERT_TRUE(first->waitForFinished(10000));
     EXPECT_EQ(first->exitStatus(), QProcess::NormalExit);
