@@ -216,6 +216,10 @@ bool Decoder::decode(std::vector<float>& out) {
     int readErrors = 0;
     int badPackets = 0;
     for (;;) {
+        // After a seek this loop may decode a long way before it delivers anything.
+        if (m_interrupt != nullptr && m_interrupt->load(std::memory_order_relaxed)) {
+            return out.size() > before;
+        }
         int ret = avcodec_receive_frame(m_codec.get(), m_frame.get());
         if (ret == 0) {
             const bool ok = convert(m_frame.get(), out);
@@ -278,6 +282,11 @@ bool Decoder::decode(std::vector<float>& out) {
             badPackets = 0;
         }
     }
+}
+
+void Decoder::setInterrupt(const std::atomic<bool>* flag) {
+    m_interrupt = flag;
+    static_cast<FileReader*>(m_io->opaque)->setInterrupt(flag);
 }
 
 bool Decoder::seek(std::int64_t frame) {

@@ -3,6 +3,7 @@
 // Threads: opened (and its length read) on the control thread; afterwards used by one thread at
 // a time — the stream's decoder thread once playback started. Not thread-safe itself.
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -29,6 +30,10 @@ public:
     // at the end of the data; read and decoding errors are retried a bounded number of times and
     // then end the data too.
     bool decode(std::vector<float>& out);
+
+    // From now on reading stops (decode() reports the end, seek() fails) soon after *flag turns
+    // true, even inside a seek that decodes its way to the target. The flag must outlive us.
+    void setInterrupt(const std::atomic<bool>* flag);
 
     // Repositions so that the next frame decode() delivers is output frame `frame` (as exactly
     // as the container's timestamps allow). False when the file cannot seek at all.
@@ -66,6 +71,7 @@ private:
     std::int64_t m_position = 0;
     std::int64_t m_dropUntil = 0;
     std::vector<float> m_scratch;
+    const std::atomic<bool>* m_interrupt = nullptr;
 };
 
 }  // namespace OrvoAudio

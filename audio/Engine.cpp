@@ -90,7 +90,7 @@ bool Engine::init(int device, int rate) {
 
 void Engine::free() {
     std::vector<std::shared_ptr<Stream>> doomed;
-    bool synced = true;
+    Snapshot* old = nullptr;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         for (auto& entry : m_streams) {
@@ -99,9 +99,10 @@ void Engine::free() {
         m_streams.clear();
         m_fxOwner.clear();
         m_attached.clear();
-        synced = publishLocked();
+        old = publishLocked();
         // Stopped under the lock: an init() elsewhere must not start a second output (and a
-        // second callback) while this one still runs. The callback never takes this lock.
+        // second callback) while this one still runs. The callback never takes this lock, and
+        // stopping drops what the device still holds instead of playing it out.
         if (m_output) {
             m_output->stop();
             m_output.reset();
@@ -110,10 +111,7 @@ void Engine::free() {
         m_kind = OutputKind::None;
         m_latencyFrames = 0;
     }
-    if (!synced) {
-        leakStreams(doomed);
-    }
-    doomed.clear();  // joins the decoder threads
+    m_reaper.retire([old] { delete old; }, std::move(doomed));
 }
 
 OutputKind Engine::outputKind() {
@@ -138,7 +136,7 @@ Handle Engine::nextHandleLocked() {
     return ++m_lastHandle;
 }
 
-bool Engine::publishLocked() {
+Engine::Snapshot* Engine::publishLocked() {
     auto* snapshot = new Snapshot();
     snapshot->streams.reserve(m_attached.size());
     for (Handle h : m_attached) {
@@ -147,22 +145,7 @@ bool Engine::publishLocked() {
             snapshot->streams.push_back(it->second.get());
         }
     }
-    Snapshot* old = m_snapshot.exchange(snapshot, std::memory_order_seq_cst);
-    if (!m_guard.synchronize()) {
-        return false;  // the callback is stuck inside: `old` stays alive (leaked)
-    }
-    delete old;
-    return true;
-}
-
-void Engine::leakStreams(std::vector<std::shared_ptr<Stream>>& streams) {
-    // A callback stuck inside may still mix these streams through the leaked snapshot: keep
-    // them (and their decoder threads) alive for good rather than free memory it reads.
-    for (auto& stream : streams) {
-        stream->setPlaying(false);
-        (void)new std::shared_ptr<Stream>(std::move(stream));
-    }
-    streams.clear();
+    return m_snapshot.exchange(snapshot, std::memory_order_seq_cst);
 }
 
 Handle Engine::createStream(const std::string& path, std::uint64_t offset, std::uint64_t length) {
@@ -176,7 +159,7 @@ Handle Engine::createStream(const std::string& path, std::uint64_t offset, std::
     if (!decoder) {
         return 0;
     }
-    auto stream = std::make_shared<Stream>(std::move(decoder), path, m_guard);
+    auto stream = std::make_shared<Stream>(std::move(decoder), path, m_reaper);
     std::lock_guard<std::mutex> lock(m_mutex);
     const Handle h = nextHandleLocked();
     if (h != 0) {
@@ -187,7 +170,7 @@ Handle Engine::createStream(const std::string& path, std::uint64_t offset, std::
 
 bool Engine::freeStream(Handle stream) {
     std::shared_ptr<Stream> doomed;
-    bool synced = true;
+    Snapshot* old = nullptr;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         auto it = m_streams.find(stream);
@@ -200,15 +183,12 @@ bool Engine::freeStream(Handle stream) {
         auto at = std::find(m_attached.begin(), m_attached.end(), stream);
         if (at != m_attached.end()) {
             m_attached.erase(at);
-            synced = publishLocked();
+            old = publishLocked();
         }
         doomed->setPlaying(false);
     }
-    if (!synced) {
-        std::vector<std::shared_ptr<Stream>> kept{std::move(doomed)};
-        leakStreams(kept);
-    }
-    doomed.reset();  // joins its decoder thread, outside the lock
+    // Its decoder thread ends and is joined there, not here: it may be deep in a seek or a read.
+    m_reaper.retire([old] { delete old; }, {std::move(doomed)});
     return true;
 }
 
@@ -226,7 +206,8 @@ bool Engine::play(Handle stream, bool restart) {
     }
     if (std::find(m_attached.begin(), m_attached.end(), stream) == m_attached.end()) {
         m_attached.push_back(stream);
-        (void)publishLocked();  // nothing is freed here: a failed wait only leaks the snapshot
+        Snapshot* old = publishLocked();
+        m_reaper.retire([old] { delete old; });
     }
     s->setPlaying(true);
     return true;

@@ -1,11 +1,13 @@
 #pragma once
 // The engine behind the handle interface: the handle tables, the output and the mixing callback.
 // Threads: every public method may be called from any thread; they serialise on m_mutex (the only
-// lock; Stream::m_seekMutex is taken inside it, never the other way round). A stream's decoder
-// thread is joined outside m_mutex. render() runs on the output's thread, takes no lock and reads
-// the set of playing streams from an immutable snapshot published through an atomic pointer;
-// replaced snapshots are deleted after CallbackGuard::synchronize(). free() stops the output
-// under m_mutex, so at most one output (one callback) ever runs.
+// lock; Stream::m_seekMutex is taken inside it, never the other way round), and none waits under
+// it for a decoder thread or for the callback. render() runs on the output's thread, takes no
+// lock and reads the set of playing streams from an immutable snapshot published through an
+// atomic pointer. Replaced snapshots, freed streams (their decoder threads) and replaced effect
+// chains go to m_reaper, which frees them once the callback can no longer see them, on a thread
+// of its own when that or a decoder's end takes a while. free() stops the output under m_mutex,
+// so at most one output (one callback) ever runs.
 
 #include <atomic>
 #include <cstdint>
@@ -18,6 +20,7 @@
 #include "audio/CallbackGuard.h"
 #include "audio/OrvoAudio.h"
 #include "audio/Output.h"
+#include "audio/Reaper.h"
 #include "audio/Stream.h"
 
 namespace OrvoAudio {
@@ -61,10 +64,9 @@ private:
 
     std::shared_ptr<Stream> findLocked(Handle stream) const;
     Handle nextHandleLocked();
-    // Publishes the attached streams to the callback. False when the wait for the callback
-    // timed out: the old snapshot is then leaked, and streams it held must not be freed.
-    [[nodiscard]] bool publishLocked();
-    static void leakStreams(std::vector<std::shared_ptr<Stream>>& streams);
+    // Publishes the attached streams to the callback; returns the snapshot it replaced, which
+    // the callback may still be reading (for the reaper).
+    [[nodiscard]] Snapshot* publishLocked();
 
     mutable std::mutex m_mutex;
     std::unordered_map<Handle, std::shared_ptr<Stream>> m_streams;
@@ -79,6 +81,7 @@ private:
     int m_pollMicros = 10000;
 
     CallbackGuard m_guard;
+    Reaper m_reaper{m_guard};  // after m_guard: ends before it
     std::atomic<Snapshot*> m_snapshot{nullptr};
 };
 

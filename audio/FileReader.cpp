@@ -54,7 +54,7 @@ FileReader* FileReader::open(const std::string& path, std::uint64_t offset, std:
 int FileReader::readPacket(void* opaque, std::uint8_t* buf, int size) {
     auto* self = static_cast<FileReader*>(opaque);
     const std::int64_t left = self->m_size - self->m_pos;
-    if (left <= 0 || size <= 0) {
+    if (left <= 0 || size <= 0 || self->interrupted()) {
         return AVERROR_EOF;
     }
     const auto want = static_cast<size_t>(left < size ? left : size);
@@ -78,6 +78,9 @@ std::int64_t FileReader::seek(void* opaque, std::int64_t offset, int whence) {
     auto* self = static_cast<FileReader*>(opaque);
     if (whence & AVSEEK_SIZE) {
         return self->m_size;
+    }
+    if (self->interrupted()) {
+        return AVERROR_EXIT;
     }
     std::int64_t target = 0;
     switch (whence & ~AVSEEK_FORCE) {

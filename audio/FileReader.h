@@ -3,6 +3,7 @@
 // Reading the file ourselves keeps FFmpeg from treating a path as a protocol URL ("http:",
 // "concat:", ...). Used by one decoder at a time (the thread that owns its stream's decoder).
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -23,6 +24,11 @@ public:
 
     std::int64_t size() const { return m_size; }
 
+    // Once *flag is true every read reports the end of the file and every seek fails, so that
+    // whatever FFmpeg loop reads (a seek that scans or decodes up to its target) ends soon.
+    // The flag must outlive the reader.
+    void setInterrupt(const std::atomic<bool>* flag) { m_interrupt = flag; }
+
 private:
     FileReader() = default;
 
@@ -30,6 +36,11 @@ private:
     std::int64_t m_begin = 0;  // window start in the file
     std::int64_t m_size = 0;   // window length
     std::int64_t m_pos = 0;    // position inside the window
+    const std::atomic<bool>* m_interrupt = nullptr;
+
+    bool interrupted() const {
+        return m_interrupt != nullptr && m_interrupt->load(std::memory_order_relaxed);
+    }
 };
 
 }  // namespace OrvoAudio

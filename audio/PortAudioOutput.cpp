@@ -111,8 +111,10 @@ bool PortAudioOutput::start() {
 }
 
 void PortAudioOutput::stop() {
+    // Abort, not stop: stopping plays out the device's buffers first (0.2 s and more), and the
+    // engine stops under its lock.
     if (m_stream != nullptr && Pa_IsStreamActive(m_stream) == 1) {
-        Pa_StopStream(m_stream);
+        Pa_AbortStream(m_stream);
     }
 }
 

@@ -16,20 +16,20 @@ constexpr std::size_t kChunkFrames = 256;
 constexpr double kRampSeconds = 0.005;
 }  // namespace
 
-Stream::Stream(std::unique_ptr<Decoder> decoder, std::string path, CallbackGuard& guard)
+Stream::Stream(std::unique_ptr<Decoder> decoder, std::string path, Reaper& reaper)
     : m_decoder(std::move(decoder)),
       m_path(std::move(path)),
-      m_guard(guard),
+      m_reaper(reaper),
       m_rate(m_decoder->outRate()),
       m_lengthFrames(m_decoder->lengthFrames()),
       m_scratch(kChunkFrames * 2, 0.0f),
       m_rampStep(static_cast<float>(1.0 / (kRampSeconds * m_rate))) {
     m_chain.store(new FxChain(), std::memory_order_release);
+    m_decoder->setInterrupt(&m_quit);
 }
 
 Stream::~Stream() {
-    m_quit.store(true, std::memory_order_release);
-    wakeDecoder();
+    requestQuit();
     if (m_thread.joinable()) {
         m_thread.join();
     }
@@ -49,6 +49,19 @@ bool Stream::startDecoder(int pollMicros) {
         return false;
     }
     return true;
+}
+
+void Stream::requestQuit() {
+    m_quit.store(true, std::memory_order_release);
+    wakeDecoder();
+}
+
+bool Stream::waitDecoderEnded(std::chrono::steady_clock::time_point deadline) {
+    if (!m_thread.joinable()) {
+        return true;
+    }
+    std::unique_lock<std::mutex> lock(m_wakeMutex);
+    return m_wake.wait_until(lock, deadline, [this] { return m_decoderEnded; });
 }
 
 Activity Stream::activity() const {
@@ -131,7 +144,8 @@ bool Stream::addFx(std::uint32_t handle) {
         return false;
     }
     m_fx.emplace_back(handle, std::make_unique<PeakingEq>(m_rate));
-    (void)publishChain();  // nothing is freed here: a failed wait only leaks the old chain
+    FxChain* old = publishChain();
+    m_reaper.retire([old] { delete old; });
     return true;
 }
 
@@ -141,11 +155,13 @@ bool Stream::removeFx(std::uint32_t handle) {
     if (it == m_fx.end()) {
         return false;
     }
-    std::unique_ptr<PeakingEq> removed = std::move(it->second);
+    PeakingEq* removed = it->second.release();
     m_fx.erase(it);
-    if (!publishChain()) {
-        (void)removed.release();  // the callback is stuck inside: leak rather than free under it
-    }
+    FxChain* old = publishChain();
+    m_reaper.retire([old, removed] {
+        delete old;
+        delete removed;
+    });
     return true;
 }
 
@@ -158,17 +174,12 @@ PeakingEq* Stream::fx(std::uint32_t handle) {
     return nullptr;
 }
 
-bool Stream::publishChain() {
+Stream::FxChain* Stream::publishChain() {
     auto* chain = new FxChain();
     for (const auto& entry : m_fx) {
         chain->items[chain->count++] = entry.second.get();
     }
-    FxChain* old = m_chain.exchange(chain, std::memory_order_seq_cst);
-    if (!m_guard.synchronize()) {
-        return false;  // the callback is stuck inside: `old` stays alive (leaked)
-    }
-    delete old;
-    return true;
+    return m_chain.exchange(chain, std::memory_order_seq_cst);
 }
 
 void Stream::publishSwitch(const SwitchInfo& info) {
@@ -253,6 +264,11 @@ void Stream::decodeLoop() {
             sleepDecoder(wakeGen, std::max(poll, untilHalf));
         }
     }
+    {
+        std::lock_guard<std::mutex> lock(m_wakeMutex);
+        m_decoderEnded = true;
+    }
+    m_wake.notify_all();
 }
 
 std::size_t Stream::mix(float* out, std::size_t frames) {

@@ -24,10 +24,10 @@
 #include <utility>
 #include <vector>
 
-#include "audio/CallbackGuard.h"
 #include "audio/Decoder.h"
 #include "audio/OrvoAudio.h"
 #include "audio/PeakingEq.h"
+#include "audio/Reaper.h"
 #include "audio/RingBuffer.h"
 
 namespace OrvoAudio {
@@ -36,8 +36,10 @@ class Stream {
 public:
     static constexpr std::size_t kMaxFx = 64;
 
-    Stream(std::unique_ptr<Decoder> decoder, std::string path, CallbackGuard& guard);
-    // The stream must no longer be visible to the callback.
+    // Replaced effect chains and removed effects go to `reaper`.
+    Stream(std::unique_ptr<Decoder> decoder, std::string path, Reaper& reaper);
+    // The stream must no longer be visible to the callback. Joins the decoder thread: the engine
+    // leaves that to its reaper (see requestQuit()).
     ~Stream();
     Stream(const Stream&) = delete;
     Stream& operator=(const Stream&) = delete;
@@ -48,6 +50,10 @@ public:
 
     // Control side. pollMicros: how long the decoder sleeps when the ring is full.
     bool startDecoder(int pollMicros);
+    // Tells the decoder thread to end (it stops reading soon, even within a long seek) and
+    // says whether it has, waiting at most until `deadline`.
+    void requestQuit();
+    bool waitDecoderEnded(std::chrono::steady_clock::time_point deadline);
     void setPlaying(bool playing);
     Activity activity() const;
     std::int64_t positionFrames() const;
@@ -83,15 +89,15 @@ private:
     // Sleeps until woken (seek, play, the end) after the decoder read `wakeGen`, or until
     // `timeout` passes.
     void sleepDecoder(std::uint64_t wakeGen, std::chrono::microseconds timeout);
-    // False when the wait for the callback timed out (the old chain is then leaked, and the
-    // effects it pointed to must not be freed either).
-    [[nodiscard]] bool publishChain();
+    // Publishes the current effects to the callback; returns the chain it replaced, which the
+    // callback may still be reading (for the reaper).
+    [[nodiscard]] FxChain* publishChain();
     void publishSwitch(const SwitchInfo& info);
     bool readSwitch(SwitchInfo& info) const;
 
     std::unique_ptr<Decoder> m_decoder;
     const std::string m_path;
-    CallbackGuard& m_guard;
+    Reaper& m_reaper;
     const int m_rate;
     const std::int64_t m_lengthFrames;
     // Made by startDecoder(): a stream opened only to read its tags or length stays small.
@@ -103,6 +109,7 @@ private:
     std::mutex m_wakeMutex;    // only for m_wake; never taken by the callback
     std::condition_variable m_wake;
     std::atomic<std::uint64_t> m_wakeGen{0};  // counts wake-ups
+    bool m_decoderEnded = false;              // under m_wakeMutex, announced through m_wake
 
     std::atomic<bool> m_playing{false};
     std::atomic<float> m_volume{1.0f};

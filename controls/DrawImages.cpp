@@ -10,6 +10,7 @@
 #include <QImageReader>
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace {
@@ -21,13 +22,16 @@ QRgb fromBgr(qint32 c) {
 
 qint32 toBgr(QRgb c) { return qint32((qBlue(c) << 16) | (qGreen(c) << 8) | qRed(c)); }
 
-// Scales to cover the size and cuts the middle out, so no border shows and nothing is distorted.
+// Cuts the middle out at the size's proportions, then scales only that part to the size: no
+// border shows, nothing is distorted, and no picture larger than the source or the size is ever
+// made (a long, thin picture scaled whole to cover the window would be enormous).
 QImage coverCrop(const QImage& src, QSize size) {
-    const QImage scaled =
-        src.scaled(size, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
-    const int x = std::max(0, (scaled.width() - size.width()) / 2);
-    const int y = std::max(0, (scaled.height() - size.height()) / 2);
-    return scaled.copy(x, y, size.width(), size.height());
+    const double scale =
+        std::max(double(size.width()) / src.width(), double(size.height()) / src.height());
+    const int w = std::clamp(int(std::lround(size.width() / scale)), 1, src.width());
+    const int h = std::clamp(int(std::lround(size.height() / scale)), 1, src.height());
+    return src.copy((src.width() - w) / 2, (src.height() - h) / 2, w, h)
+        .scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
 // Transparent parts become black, like the thumbnails that the background list expects.
@@ -119,11 +123,11 @@ bool DrawImages::MakeFrameBgImage(const QString& picturePath, const QString& fol
     const QImage source = reader.read();
     if (source.isNull()) return false;
 
-    QImage background = coverCrop(onBlack(source), size);
+    QImage background = onBlack(coverCrop(source, size));
     const qint32 mask = PickMaskColor(background);
     PaintCorners(background, mask, kCornerRadius);
     const QImage thumb =
-        onBlack(source).scaled(kThumbnailSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        onBlack(source.scaled(kThumbnailSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
 
     const QDir dir(folder);
     QString base = stamp;

@@ -1,5 +1,6 @@
 #include "SingleInstanceAccess.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <sys/stat.h>
@@ -43,4 +44,16 @@ QString SingleInstanceAccess::privateFolder(const QString& parent, const QString
     // it may already come from someone else).
     ::mkdir(QFile::encodeName(path).constData(), S_IRWXU);
     return isPrivateFolder(path) ? path : QString();
+}
+
+QString SingleInstanceAccess::privateFolderInOwnFolder(const QString& parent, const QString& name) {
+    if (parent.isEmpty() || !QDir().mkpath(parent)) {
+        return QString();
+    }
+    struct stat info {};
+    if (::lstat(QFile::encodeName(parent).constData(), &info) != 0 || !S_ISDIR(info.st_mode) ||
+        info.st_uid != ::geteuid() || (info.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+        return QString();
+    }
+    return privateFolder(parent, name);
 }

@@ -20,4 +20,9 @@ public:
     // (someone else's, or opened up) is left alone and an empty string returned: lock and socket
     // there could be planted by another user.
     static QString privateFolder(const QString& parent, const QString& name);
+
+    // The same under a parent of our own that nobody else may write to (the user's cache or
+    // data folder, created when missing): unlike a shared temp folder, no other user can
+    // take `name` there first. Empty when the parent is not like that.
+    static QString privateFolderInOwnFolder(const QString& parent, const QString& name);
 };

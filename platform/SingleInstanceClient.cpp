@@ -18,7 +18,7 @@ Attempt tryOnce(const QString& serverName, const QByteArray& message, int connec
     if (!socket.waitForConnected(qMax(1, connectMs))) {
         return Attempt::NotConnected;
     }
-    // Whoever listens under our name but runs as another user must not learn the path.
+    // Whoever listens under our name but runs as another user must not learn the paths.
     if (!SingleInstanceAccess::isPeerSameUser(socket.socketDescriptor())) {
         socket.abort();
         return Attempt::ForeignServer;
@@ -51,8 +51,9 @@ Attempt tryOnce(const QString& serverName, const QByteArray& message, int connec
 }  // namespace
 
 SingleInstanceClient::Result SingleInstanceClient::send(const QString& serverName,
-                                                        const QString& path, const Timing& timing) {
-    const std::optional<QByteArray> message = SingleInstanceFrame::encode(path);
+                                                        const QStringList& paths,
+                                                        const Timing& timing) {
+    const std::optional<QByteArray> message = SingleInstanceFrame::encode(paths);
     if (!message) {
         return Result::TooLong;
     }
@@ -71,8 +72,8 @@ SingleInstanceClient::Result SingleInstanceClient::send(const QString& serverNam
         if (attempt == Attempt::TimedOut) {
             return Result::NotAcknowledged;
         }
-        // Closed before the answer: the instance was busy with too many peers; the path was
-        // not taken, so trying again cannot add it twice.
+        // Closed before the answer: the instance was busy with too many peers; the paths were
+        // not taken, so trying again cannot add them twice.
         if (clock.elapsed() >= timing.connectWindowMs) {
             return attempt == Attempt::NotConnected ? Result::NoInstance : Result::NotAcknowledged;
         }

@@ -7,12 +7,12 @@
 #include "SingleInstanceAccess.h"
 #include "SingleInstanceFrame.h"
 
-// One connected peer: reads one message, hands the path over, answers, and goes away.
+// One connected peer: reads one message, hands its paths over, answers, and goes away.
 class SingleInstancePeer : public QObject {
 public:
     SingleInstancePeer(SingleInstanceServer* server, QLocalSocket* socket)
         : QObject(server), m_server(server), m_socket(socket) {
-        ++server->m_peerCount;
+        server->m_peers.append(this);
         socket->setParent(this);
         m_timer.setSingleShot(true);
         connect(&m_timer, &QTimer::timeout, this, [this] { drop(); });
@@ -25,10 +25,20 @@ public:
             QTimer::singleShot(0, this, [this] { onReadyRead(); });
         }
     }
-    ~SingleInstancePeer() override {
-        if (m_server) {
-            --m_server->m_peerCount;
+    ~SingleInstancePeer() override { leave(); }
+
+    // Neither being served nor answered yet: may make room for a newer peer.
+    bool isIdle() const { return !m_delivering && !m_done; }
+
+    void drop() {
+        if (m_delivering) {
+            return;
         }
+        m_done = true;
+        m_timer.stop();
+        m_socket->abort();
+        leave();
+        deleteLater();
     }
 
 private:
@@ -54,7 +64,7 @@ private:
         m_delivering = true;
         QPointer<SingleInstancePeer> self(this);
         if (m_server) {
-            emit m_server->pathReceived(m_frame.path());
+            emit m_server->pathsReceived(m_frame.paths());
         }
         if (!self) {
             return;
@@ -72,16 +82,7 @@ private:
                 return;
             }
         }
-        deleteLater();
-    }
-
-    void drop() {
-        if (m_delivering) {
-            return;
-        }
-        m_done = true;
-        m_timer.stop();
-        m_socket->abort();
+        leave();
         deleteLater();
     }
 
@@ -91,7 +92,15 @@ private:
         }
         m_done = true;
         m_timer.stop();
+        leave();
         deleteLater();
+    }
+
+    // Out of the server's count: no longer holds a place among its peers.
+    void leave() {
+        if (m_server) {
+            m_server->m_peers.removeOne(this);
+        }
     }
 
     QPointer<SingleInstanceServer> m_server;
@@ -127,12 +136,22 @@ void SingleInstanceServer::acceptPending() {
     while (QLocalSocket* socket = m_server.nextPendingConnection()) {
         // The socket file is owner-only already; the peer check also holds where the socket
         // sits in a folder others can reach.
-        if (m_peerCount >= kMaxPeers ||
-            !SingleInstanceAccess::isPeerSameUser(socket->socketDescriptor())) {
+        if (!SingleInstanceAccess::isPeerSameUser(socket->socketDescriptor()) ||
+            (m_peers.size() >= kMaxPeers && !dropOldestPeer())) {
             socket->abort();
             socket->deleteLater();
             continue;
         }
         new SingleInstancePeer(this, socket);
     }
+}
+
+bool SingleInstanceServer::dropOldestPeer() {
+    for (SingleInstancePeer* peer : std::as_const(m_peers)) {
+        if (peer->isIdle()) {
+            peer->drop();
+            return true;
+        }
+    }
+    return false;
 }

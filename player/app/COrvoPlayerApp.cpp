@@ -22,20 +22,30 @@
 
 namespace {
 
-constexpr char kHandOverMethod[] = "OpenHandedOverFile";
+constexpr char kHandOverMethod[] = "OpenHandedOverFiles";
 
 // Where the lock and the socket live. Qt's runtime folder is the user's own; without one (no
 // XDG_RUNTIME_DIR, or Qt's fallback under /tmp taken by someone else) a private folder of ours
-// under the temp folder. When even that is not ours there is no safe place: empty. Asked once:
-// without XDG_RUNTIME_DIR Qt warns on every call.
+// under the temp folder, and when another user has taken that name there first, one in the
+// user's own cache or data folder, where nobody else can. When none is ours there is no safe
+// place: empty. Asked once: without XDG_RUNTIME_DIR Qt warns on every call.
 QString runtimeDirectory() {
     static const QString dir = [] {
         const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
         if (SingleInstanceAccess::isPrivateFolder(runtime)) {
             return runtime;
         }
-        return SingleInstanceAccess::privateFolder(QDir::tempPath(),
-                                                   QStringLiteral("orvoplayer-%1").arg(::getuid()));
+        const QString name = QStringLiteral("orvoplayer-%1").arg(::getuid());
+        QString folder = SingleInstanceAccess::privateFolder(QDir::tempPath(), name);
+        for (const auto location :
+             {QStandardPaths::GenericCacheLocation, QStandardPaths::GenericDataLocation}) {
+            if (!folder.isEmpty()) {
+                break;
+            }
+            folder = SingleInstanceAccess::privateFolderInOwnFolder(
+                QStandardPaths::writableLocation(location), name);
+        }
+        return folder;
     }();
     return dir;
 }
@@ -54,7 +64,7 @@ COrvoPlayerApp::COrvoPlayerApp(int& argc, char** argv) : QApplication(argc, argv
 COrvoPlayerApp::~COrvoPlayerApp() { m_instanceLock.reset(); }
 
 int COrvoPlayerApp::start() {
-    m_commandLineFile = parseCommandLineFile(arguments(), QDir::currentPath());
+    m_commandLineFiles = parseCommandLineFiles(arguments(), QDir::currentPath());
 
     if (!isKernelVersionSupported(QSysInfo::kernelVersion())) {
         QMessageBox box(QMessageBox::NoIcon, QStringLiteral("提示"),
@@ -99,10 +109,10 @@ int COrvoPlayerApp::runFirstInstance(bool listen) {
     SingleInstanceServer server;
     QWidget* target = window.get();
     connect(
-        &server, &SingleInstanceServer::pathReceived, target,
-        [target](const QString& path) {
-            if (!deliverHandedOverPath(target, path)) {
-                qWarning("OrvoPlayer: the main window did not take a handed over file");
+        &server, &SingleInstanceServer::pathsReceived, target,
+        [target](const QStringList& paths) {
+            if (!deliverHandedOverPaths(target, paths)) {
+                qWarning("OrvoPlayer: the main window did not take handed over files");
             }
         },
         Qt::DirectConnection);
@@ -114,6 +124,10 @@ int COrvoPlayerApp::runFirstInstance(bool listen) {
     connect(&terminationSignals, &TerminationSignals::terminationRequested, this,
             &QCoreApplication::quit);
     window->show();
+    // Our own command line's files are opened as a later start's would be.
+    if (!m_commandLineFiles.isEmpty() && !deliverHandedOverPaths(target, m_commandLineFiles)) {
+        qWarning("OrvoPlayer: the main window did not take the command line's files");
+    }
     const int code = exec();
     // Nothing may be handed to a window that is going away; its destructor saves settings.
     server.close();
@@ -123,26 +137,34 @@ int COrvoPlayerApp::runFirstInstance(bool listen) {
 }
 
 int COrvoPlayerApp::handOver() {
-    switch (SingleInstanceClient::send(instanceServerName(), m_commandLineFile)) {
+    // Whatever the reason, files that were not taken are reported and the exit code says so:
+    // the caller (a file manager, a script) must not believe they are playing.
+    switch (SingleInstanceClient::send(instanceServerName(), m_commandLineFiles)) {
         case SingleInstanceClient::Result::Delivered:
+            return 0;
         case SingleInstanceClient::Result::NoInstance:
+            qWarning(
+                "OrvoPlayer: the running player does not answer on %s; nothing was handed "
+                "over",
+                qPrintable(instanceServerName()));
             break;
         case SingleInstanceClient::Result::ForeignServer:
-            qWarning("OrvoPlayer: %s is served by another user; the file was not handed over",
+            qWarning("OrvoPlayer: %s is served by another user; nothing was handed over",
                      qPrintable(instanceServerName()));
             break;
         case SingleInstanceClient::Result::NotAcknowledged:
             qWarning("OrvoPlayer: the running player did not confirm the hand-over");
             break;
         case SingleInstanceClient::Result::TooLong:
-            qWarning("OrvoPlayer: the file name is too long to hand over");
+            qWarning("OrvoPlayer: the file names are too long to hand over in one message");
             break;
     }
-    return 0;
+    return 1;
 }
 
-QString COrvoPlayerApp::parseCommandLineFile(const QStringList& arguments,
-                                             const QString& workingDirectory) {
+QStringList COrvoPlayerApp::parseCommandLineFiles(const QStringList& arguments,
+                                                  const QString& workingDirectory) {
+    QStringList files;
     bool optionsEnded = false;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& argument = arguments.at(i);
@@ -156,9 +178,9 @@ QString COrvoPlayerApp::parseCommandLineFile(const QStringList& arguments,
         if (!optionsEnded && argument.startsWith(QLatin1Char('-'))) {
             continue;
         }
-        return QDir::cleanPath(QDir(workingDirectory).absoluteFilePath(argument));
+        files.append(QDir::cleanPath(QDir(workingDirectory).absoluteFilePath(argument)));
     }
-    return QString();
+    return files;
 }
 
 bool COrvoPlayerApp::isKernelVersionSupported(const QString& kernelVersion) {
@@ -180,9 +202,9 @@ QString COrvoPlayerApp::instanceServerName() {
 
 QWidget* COrvoPlayerApp::createMainWindow() { return new ControlPanelDlg(); }
 
-bool COrvoPlayerApp::deliverHandedOverPath(QWidget* window, const QString& path) {
-    // The window brings itself forward; with an empty path that is all it does (a start without
-    // a file adds no empty entry).
+bool COrvoPlayerApp::deliverHandedOverPaths(QWidget* window, const QStringList& paths) {
+    // The window brings itself forward; with no paths that is all it does (a start without a
+    // file adds no empty entry).
     return window && QMetaObject::invokeMethod(window, kHandOverMethod, Qt::DirectConnection,
-                                               Q_ARG(QString, path));
+                                               Q_ARG(QStringList, paths));
 }

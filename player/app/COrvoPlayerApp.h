@@ -1,7 +1,9 @@
 #pragma once
 // The application object: start-up, the single-instance decision and the hand-over.
 // A first start owns the per-user lock, shows the main window and listens on the local socket;
-// a later start sends its command-line file to the running instance and exits 0.
+// a later start sends all its command-line files, in order and in one message, to the running
+// instance and exits 0, or non-zero with a message on stderr when the running instance did not
+// take them. The first start opens its own command-line files the same way.
 // Threads: the UI thread only.
 
 #include <QApplication>
@@ -26,13 +28,13 @@ public:
     // Runs start-up and, for the first instance, the event loop; returns the exit code.
     int start();
 
-    // The file named on the command line, absolute; empty when none was given.
-    QString commandLineFile() const { return m_commandLineFile; }
+    // The files and folders named on the command line, absolute, in order.
+    QStringList commandLineFiles() const { return m_commandLineFiles; }
 
-    // The first non-option argument after the program name ("--" ends the options), made
-    // absolute against workingDirectory. Empty when there is none.
-    static QString parseCommandLineFile(const QStringList& arguments,
-                                        const QString& workingDirectory);
+    // Every non-option argument after the program name ("--" ends the options), in order, made
+    // absolute against workingDirectory.
+    static QStringList parseCommandLineFiles(const QStringList& arguments,
+                                             const QString& workingDirectory);
     // False only for a kernel version whose major number is known and below kMinKernelMajor.
     static bool isKernelVersionSupported(const QString& kernelVersion);
 
@@ -41,18 +43,18 @@ public:
     static QString instanceServerName();
 
     // The main window. It carries the instance key property and an invokable
-    // OpenHandedOverFile(QString). The one place that names the main window's class.
+    // OpenHandedOverFiles(QStringList). The one place that names the main window's class.
     static QWidget* createMainWindow();
 
-    // The receiving side of a hand-over: the path (empty for a start without a file) goes to the
-    // window's OpenHandedOverFile, which brings the window forward and adds a non-empty path.
-    // False when the window cannot take it.
-    static bool deliverHandedOverPath(QWidget* window, const QString& path);
+    // The receiving side of a hand-over: the paths (none for a start without a file) go to the
+    // window's OpenHandedOverFiles, which brings the window forward and adds them in order.
+    // False when the window cannot take them.
+    static bool deliverHandedOverPaths(QWidget* window, const QStringList& paths);
 
 private:
     int runFirstInstance(bool listen);
     int handOver();
 
-    QString m_commandLineFile;
+    QStringList m_commandLineFiles;
     std::unique_ptr<SingleInstanceLock> m_instanceLock;
 };

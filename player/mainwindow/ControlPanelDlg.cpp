@@ -206,6 +206,17 @@ void ControlPanelDlg::setCurrent(const QString& path, const QString& title, int 
 
 // --- hand-over -------------------------------------------------------------------------------
 
+void ControlPanelDlg::OpenHandedOverFiles(const QStringList& paths) {
+    bool opened = false;
+    for (const QString& path : paths) {
+        if (!path.isEmpty()) {
+            OpenHandedOverFile(path);
+            opened = true;
+        }
+    }
+    if (!opened) OpenHandedOverFile(QString());
+}
+
 void ControlPanelDlg::OpenHandedOverFile(const QString& path) {
     if (isMinimized()) {
         showNormal();

@@ -12,6 +12,7 @@
 
 #include <QImage>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <memory>
 
@@ -38,6 +39,9 @@ public:
     // A path handed over by a second start: show and activate the window; a non-empty path is
     // appended to the play list, which is saved.
     Q_INVOKABLE void OpenHandedOverFile(const QString& path);
+    // The paths of one hand-over (a second start's, or our own command line's), in order: each
+    // non-empty one as OpenHandedOverFile takes it; none only brings the window forward.
+    Q_INVOKABLE void OpenHandedOverFiles(const QStringList& paths);
 
     // Geometry and appearance, called by the buttons and the interface settings page.
     void SetTranslucent(bool on);

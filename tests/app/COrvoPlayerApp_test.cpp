@@ -1,5 +1,8 @@
 #include "app/COrvoPlayerApp.h"
 #include "app/InstanceKey.h"
+#include "controls/UIList.h"
+#include "mainwindow/ControlPanelDlg.h"
+#include "mainwindow/SkinControls.h"
 
 #include <gtest/gtest.h>
 
@@ -16,16 +19,17 @@ TEST(COrvoPlayerApp, KernelGateRefusesOnlyKnownOldKernels) {
         EXPECT_TRUE(COrvoPlayerApp::isKernelVersionSupported(QString::fromLatin1(fine))) << fine;
 }
 
-TEST(COrvoPlayerApp, CommandLineNamesOneFileMadeAbsolute) {
+TEST(COrvoPlayerApp, CommandLineNamesFilesInOrderMadeAbsolute) {
     auto parse = [](const QStringList& args) {
-        return COrvoPlayerApp::parseCommandLineFile(QStringList{"OrvoPlayer"} + args,
-                                                    "/home/u/音乐");
+        return COrvoPlayerApp::parseCommandLineFiles(QStringList{"OrvoPlayer"} + args,
+                                                     "/home/u/音乐");
     };
-    EXPECT_EQ(parse({}), QString());
-    EXPECT_EQ(parse({"../x/./b.mp3"}), QStringLiteral("/home/u/x/b.mp3"));
-    EXPECT_EQ(parse({"/abs/c.mp3", "/abs/d.mp3"}), QStringLiteral("/abs/c.mp3"));
-    EXPECT_EQ(parse({"-v", "", "e f.mp3"}), QStringLiteral("/home/u/音乐/e f.mp3"));
-    EXPECT_EQ(parse({"--", "-dash.mp3"}), QStringLiteral("/home/u/音乐/-dash.mp3"));
+    EXPECT_EQ(parse({}), QStringList());
+    EXPECT_EQ(parse({"../x/./b.mp3"}), QStringList{"/home/u/x/b.mp3"});
+    EXPECT_EQ(parse({"/abs/d.mp3", "c.mp3", "/abs/d.mp3", "dir/"}),
+              (QStringList{"/abs/d.mp3", "/home/u/音乐/c.mp3", "/abs/d.mp3", "/home/u/音乐/dir"}));
+    EXPECT_EQ(parse({"-v", "", "e f.mp3", "--", "-dash.mp3", "--"}),
+              (QStringList{"/home/u/音乐/e f.mp3", "/home/u/音乐/-dash.mp3", "/home/u/音乐/--"}));
 }
 
 // Whatever class the main window has, a later start must find and feed it (what a file then
@@ -37,10 +41,19 @@ TEST(COrvoPlayerApp, MainWindowCarriesTheMarksOfARunningInstanceAndTakesHandedOv
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->windowTitle().contains(QString::fromUtf8(OrvoInstance::kWindowTitle)));
     EXPECT_EQ(window->property(OrvoInstance::kInstanceKey).toInt(), 1);
-    EXPECT_TRUE(COrvoPlayerApp::deliverHandedOverPath(window.get(), QString()));
+    EXPECT_TRUE(COrvoPlayerApp::deliverHandedOverPaths(window.get(), {}));
     EXPECT_TRUE(window->isVisible());  // without a file it only comes forward
-    QWidget plain;                     // a window that cannot take files says so
-    EXPECT_FALSE(COrvoPlayerApp::deliverHandedOverPath(&plain, QStringLiteral("/m/a.mp3")));
+    auto* dlg = qobject_cast<ControlPanelDlg*>(window.get());
+    ASSERT_NE(dlg, nullptr);
+    UIList* list = dlg->controls().musicList;
+    EXPECT_EQ(list->GetListCount(), 0);  // and adds nothing
+    // Several files of one hand-over are added in their order.
+    EXPECT_TRUE(COrvoPlayerApp::deliverHandedOverPaths(window.get(), {"/m/b.mp3", "", "/m/a.mp3"}));
+    ASSERT_EQ(list->GetListCount(), 2);
+    EXPECT_EQ(list->items().at(0).path, "/m/b.mp3");
+    EXPECT_EQ(list->items().at(1).path, "/m/a.mp3");
+    QWidget plain;  // a window that cannot take files says so
+    EXPECT_FALSE(COrvoPlayerApp::deliverHandedOverPaths(&plain, {"/m/a.mp3"}));
     qunsetenv("ORVO_DATA_DIR");
 }
 

@@ -3,9 +3,49 @@
 #include "ControlsTestSupport.h"
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QImageReader>
+#include <functional>
 
 namespace {
+
+// Peak resident memory of this process so far, in KiB (0 when unknown).
+qint64 peakKiB() {
+    QFile status("/proc/self/status");
+    if (!status.open(QIODevice::ReadOnly)) return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    return 0;
+}
+
+// A GIF of four colours (red, green, blue, black) whose pixels come from colourAt(x, y): LZW
+// codes of three bits, the table cleared every two pixels so that it never grows.
+QByteArray gif(int w, int h, const std::function<int(int, int)>& colourAt) {
+    QByteArray out("GIF89a");
+    const auto le16 = [&](int v) { out.append(char(v & 0xFF)).append(char(v >> 8)); };
+    le16(w), le16(h);
+    out.append("\x81\0\0\xff\0\0\0\xff\0\0\0\xff\0\0\0", 15);
+    out.append(','), le16(0), le16(0), le16(w), le16(h);
+    out.append("\0\x02", 2);
+    QByteArray data;
+    quint32 bits = 0;
+    int count = 0;
+    const auto code = [&](int c) {
+        bits |= quint32(c) << count;
+        for (count += 3; count >= 8; count -= 8, bits >>= 8) data.append(char(bits & 0xFF));
+    };
+    for (int i = 0; i < w * h; ++i) {
+        if (i % 2 == 0) code(4);  // clear
+        code(colourAt(i % w, i / w));
+    }
+    code(5);  // end of information
+    if (count > 0) data.append(char(bits & 0xFF));
+    for (qsizetype at = 0; at < data.size(); at += 255)
+        out.append(char(qMin<qsizetype>(255, data.size() - at))).append(data.mid(at, 255));
+    return out.append("\0;", 2);
+}
 
 class DrawImagesTest : public ::testing::Test {
 protected:
@@ -76,6 +116,32 @@ TEST_F(DrawImagesTest, RefusesBrokenPicturesAndWritesNothing) {
     EXPECT_FALSE(DrawImages::MakeFrameBgImage(good, out.path() + "/none", QSize(9, 9), &result));
     EXPECT_TRUE(files().isEmpty());
     EXPECT_EQ(result.fileName, "untouched");
+}
+
+// Long, thin pictures: only the middle part is scaled, so neither time nor memory grows with the
+// factor that the whole picture would need to cover the window (560,000 x 560 and 320 x 2,544,000).
+TEST_F(DrawImagesTest, LongThinPicturesScaleOnlyTheirMiddle) {
+    QImage wide(1000, 1, QImage::Format_RGB32);
+    wide.fill(Qt::red);
+    for (int x = 480; x < 520; ++x) wide.setPixelColor(x, 0, Qt::green);
+    const QString tall = pics.bytes(
+        "tall.gif", gif(3, 23850, [](int, int y) {
+            return y >= 11800 && y < 12050 ? 1 : 0;  // green in the middle, red elsewhere
+        }));
+    ASSERT_EQ(QImage(tall).size(), QSize(3, 23850));
+    for (const QString& picture : {pics.write("wide.jpg", wide), tall}) {
+        SCOPED_TRACE(picture.toStdString());
+        const qint64 peakBefore = peakKiB();
+        QElapsedTimer clock;
+        clock.start();
+        ASSERT_TRUE(make(picture, QSize(320, 560)));
+        EXPECT_LT(clock.elapsed(), 3000);
+        EXPECT_LT(peakKiB() - peakBefore, 200 * 1024);
+        const QImage bg = load(result.fileName);
+        ASSERT_EQ(bg.size(), QSize(320, 560));
+        EXPECT_GT(qGreen(bg.pixel(160, 280)), 180);
+        EXPECT_LT(qRed(bg.pixel(160, 280)), 80);
+    }
 }
 
 // Extended: every real-world picture becomes a background of the right size or is refused.

@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocalSocket>
+#include <QLockFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -75,15 +76,20 @@ protected:
         process->setProcessEnvironment(m_env);
         process->setWorkingDirectory(workingDir.isEmpty() ? m_root.path() : workingDir);
         process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process->start(kProgram, args);
+        // As another user when asked: setpriv runs the program with that user's ids.
+        if (m_asUser.isEmpty()) {
+            process->start(kProgram, args);
+        } else {
+            process->start("setpriv", m_asUser + QStringList{"--", kProgram} + args);
+        }
         EXPECT_TRUE(process->waitForStarted(10000));
         m_processes.push_back(std::move(process));
         return m_processes.back().get();
     }
 
     // A first start, returned once its socket answers.
-    QProcess* launchFirst() {
-        QProcess* first = launch({});
+    QProcess* launchFirst(const QStringList& args = {}) {
+        QProcess* first = launch(args);
         EXPECT_TRUE(QTest::qWaitFor(
             [&] { return first->state() == QProcess::NotRunning || accepts(m_server); }, 30000));
         EXPECT_EQ(first->state(), QProcess::Running);
@@ -122,8 +128,9 @@ protected:
     const QString m_dataDir = m_root.path() + "/data";
     const QString m_runDir = m_root.path() + "/run";
     const QString m_musicDir = m_root.path() + "/music";
-    const QString m_server = m_runDir + QStringLiteral("/%1-%2").arg(kInstanceKey).arg(::getuid());
+    QString m_server = m_runDir + QStringLiteral("/%1-%2").arg(kInstanceKey).arg(::getuid());
     QProcessEnvironment m_env;
+    QStringList m_asUser;  // setpriv's options; empty: as ourselves
     QProcess m_xvfb;
     std::vector<std::unique_ptr<QProcess>> m_processes;
 };
@@ -151,12 +158,14 @@ TEST_F(SingleInstanceE2E, LaterStartsHandOverToAnInstanceThatReplacedAKilledOneA
     killed->kill();
     ASSERT_TRUE(killed->waitForFinished(10000));
     EXPECT_TRUE(QFile::exists(m_server));
-    QProcess* first = launchFirst();
+    // Its own command line's files join the list as handed-over ones do.
+    const QString own = musicFile("own.ogg");
+    QProcess* first = launchFirst({own});
     const QString song = musicFile("歌 一.mp3");
     // A relative name arrives absolute: the running player has another working folder.
     EXPECT_EQ(secondStart({"歌 一.mp3"}, m_musicDir), 0);
     // The answer comes after the file was taken, so it is already saved.
-    EXPECT_EQ(playListPaths(), QStringList{song});
+    EXPECT_EQ(playListPaths(), (QStringList{own, song}));
     EXPECT_EQ(secondStart({}), 0);  // only comes forward: no empty entry
     QList<QByteArray> hostile = {
         QByteArray("\x13\x37garbage\xff\xfe\x00 not a message at all", 32),
@@ -172,14 +181,58 @@ TEST_F(SingleInstanceE2E, LaterStartsHandOverToAnInstanceThatReplacedAKilledOneA
         peers.back()->waitForBytesWritten(1000);
     }
     const QString other = musicFile("two.flac");
-    EXPECT_EQ(secondStart({other}), 0);
-    EXPECT_EQ(playListPaths(), (QStringList{song, other}));
+    const QString last = musicFile("a last.mp3");  // sorts before the other: order is kept
+    EXPECT_EQ(secondStart({other, last}), 0);
+    EXPECT_EQ(playListPaths(), (QStringList{own, song, other, last}));
     first->terminate();  // as when the session ends
     ASSERT_TRUE(first->waitForFinished(10000));
     EXPECT_EQ(first->exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(first->exitCode(), 0);
     EXPECT_FALSE(QFile::exists(m_server));
     EXPECT_FALSE(QFile::exists(m_server + ".lock"));
+}
+
+// A hand-over that nobody takes (the lock is held, nobody answers) is not a silent success.
+TEST_F(SingleInstanceE2E, AHandOverThatFailsIsReportedAndExitsNonZero) {
+    QLockFile lock(m_server + ".lock");  // we are the "running instance" that never listens
+    ASSERT_TRUE(lock.tryLock(0));
+    QProcess second;
+    second.setProcessEnvironment(m_env);
+    second.start(kProgram, {musicFile("lost.mp3")});
+    ASSERT_TRUE(second.waitForFinished(30000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_NE(second.exitCode(), 0);
+    EXPECT_TRUE(second.readAllStandardError().contains("nothing was handed over"));
+}
+
+// Without XDG_RUNTIME_DIR the lock and socket would go to the shared temp folder, where another
+// user (root here) may take the names first: the user's own cache folder serves instead.
+TEST_F(SingleInstanceE2E, AnotherUsersFoldersInTheTempFolderDoNotSwitchHandOverOff) {
+    if (::geteuid() != 0 || QStandardPaths::findExecutable("setpriv").isEmpty())
+        GTEST_SKIP() << "needs root and setpriv to run the player as nobody";
+    constexpr uid_t kNobody = 65534;
+    // The cache folder's path is short: a socket's path has a length limit.
+    const QString tmp = m_root.path() + "/tmp", home = m_root.path() + "/home",
+                  cache = m_root.path() + "/c";
+    ASSERT_TRUE(QDir().mkdir(tmp) && QDir().mkdir(home) && QDir().mkdir(cache));
+    ASSERT_EQ(::chmod(QFile::encodeName(tmp).constData(), 01777), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(m_root.path()).constData(), 0711), 0);
+    for (const QString& taken :
+         {QStringLiteral("runtime-nobody"), QStringLiteral("orvoplayer-%1").arg(kNobody)})
+        ASSERT_TRUE(QDir().mkdir(tmp + "/" + taken, QFile::ReadOwner | QFile::ExeOwner));
+    for (const QString& ours : {home, cache, m_dataDir, m_dataDir + "/config.xml", m_musicDir})
+        ASSERT_EQ(::chown(QFile::encodeName(ours).constData(), kNobody, kNobody), 0);
+    m_env.remove("XDG_RUNTIME_DIR");
+    m_env.insert("TMPDIR", tmp);
+    m_env.insert("HOME", home);
+    m_env.insert("XDG_CACHE_HOME", cache);
+    m_env.insert("QT_QPA_PLATFORM", "offscreen");  // the X server is root's
+    m_asUser = {"--reuid=65534", "--regid=65534", "--clear-groups"};
+    m_server = QStringLiteral("%1/orvoplayer-%2/%3-%2").arg(cache).arg(kNobody).arg(kInstanceKey);
+    launchFirst();
+    const QString song = musicFile("mine.mp3");
+    EXPECT_EQ(secondStart({song}), 0);
+    EXPECT_EQ(playListPaths(), QStringList{song});
 }
 
 // Data files that are not regular files (a FIFO config, a play list and a skin picture linked to

@@ -9,7 +9,10 @@
 
 #include <QtCore/qtestsupport_core.h>
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 #include <QDeadlineTimer>
 #include <QFile>
@@ -17,9 +20,13 @@
 #include <QLocalSocket>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <atomic>
+#include <cstring>
 #include <future>
 #include <map>
 #include <memory>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -31,47 +38,63 @@ QByteArray header(quint32 n) {
     return QByteArray(bytes, 4);
 }
 
-TEST(SingleInstanceFrame, EncodesAndRoundTripsWholeOrByteByByteCuttingAtNul) {
-    EXPECT_EQ(*SingleInstanceFrame::encode(QStringLiteral("Ab")),
-              header(4) + QByteArray("A\0b\0", 4));
-    for (const QString& path : {QString(), QStringLiteral("/音乐/歌 一.flac"),
-                                QStringLiteral("/m/\U0001D11E clef.ogg")}) {
-        const QByteArray message = *SingleInstanceFrame::encode(path);
-        SingleInstanceFrame whole;
-        EXPECT_EQ(whole.feed(message), State::Complete);
-        EXPECT_EQ(whole.path(), path);
-        SingleInstanceFrame trickled;
-        for (qsizetype i = 0; i < message.size(); ++i) {
-            EXPECT_EQ(trickled.feed(QByteArrayView(message).sliced(i, 1)),
-                      i + 1 == message.size() ? State::Complete : State::NeedMore);
-        }
-        EXPECT_EQ(trickled.path(), path);
-    }
-    QByteArray cut = *SingleInstanceFrame::encode(QStringLiteral("/a.mp3"));
-    cut.replace(4 + 4, 2, QByteArray(2, '\0'));
-    SingleInstanceFrame frame;
-    EXPECT_EQ(frame.feed(cut + "trailing"), State::Complete);
-    EXPECT_EQ(frame.path(), QStringLiteral("/a"));
+// The payload of a message, as a peer could send it: UTF-16LE of `text`.
+QByteArray message(const QString& text) {
+    QByteArray bytes = header(quint32(text.size() * 2));
+    for (QChar c : text) bytes.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+    return bytes;
 }
 
-TEST(SingleInstanceFrame, RefusesOddAndOversizedCountsFromTheHeaderAlone) {
+TEST(SingleInstanceFrame, EncodesPathListsAndRoundTripsThemWholeOrByteByByte) {
+    const auto encode = [](const QStringList& paths) { return SingleInstanceFrame::encode(paths); };
+    EXPECT_EQ(*encode({"Ab", "c"}), header(8) + QByteArray("A\0b\0\0\0c\0", 8));
+    EXPECT_EQ(*encode({}), header(0));  // a start without files
+    EXPECT_EQ(*encode({"", "/a", ""}), *encode({"/a"}));
+    EXPECT_FALSE(encode({"/a", QStringLiteral("/b") + QChar(u'\0') + "c"}).has_value());
+    for (const QStringList& paths :
+         {QStringList{}, QStringList{"/音乐/歌 一.flac"},
+          QStringList{"/z.mp3", "/m/\U0001D11E clef.ogg", "/a b/", "/z.mp3"}}) {
+        const QByteArray bytes = *encode(paths);
+        SingleInstanceFrame whole;
+        EXPECT_EQ(whole.feed(bytes + "trailing"), State::Complete);
+        EXPECT_EQ(whole.paths(), paths);
+        SingleInstanceFrame trickled;
+        for (qsizetype i = 0; i < bytes.size(); ++i) {
+            EXPECT_EQ(trickled.feed(QByteArrayView(bytes).sliced(i, 1)),
+                      i + 1 == bytes.size() ? State::Complete : State::NeedMore);
+        }
+        EXPECT_EQ(trickled.paths(), paths);
+    }
+}
+
+// Odd and oversized counts are refused from the header alone; whole messages that no sender of
+// ours writes (empty paths, lone surrogates) when complete.
+TEST(SingleInstanceFrame, RefusesWhatNoSenderWrites) {
     const quint32 max = SingleInstanceFrame::kMaxPayloadBytes;
     for (quint32 n : {1u, 3u, max + 1, max + 2, 0xFFFFFFFFu}) {
         SingleInstanceFrame frame;
         EXPECT_EQ(frame.feed(header(n)), State::Rejected) << n;
         EXPECT_EQ(frame.feed(QByteArray(8, 'a')), State::Rejected);  // nothing revives it
     }
+    const QString nul(QChar(u'\0')), high(QChar(char16_t(0xD834))), low(QChar(char16_t(0xDD1E))),
+        a("a");
+    for (const QString& text : {nul + a, a + nul, a + nul + nul + a, nul, a + high, low + a,
+                                high + a + low, a + high + nul + low}) {
+        SingleInstanceFrame frame;
+        EXPECT_EQ(frame.feed(message(text)), State::Rejected) << text.toStdString();
+        EXPECT_TRUE(frame.paths().isEmpty());
+    }
     const QString largest(qsizetype(max / 2), QChar(u'x'));
     SingleInstanceFrame frame;
-    EXPECT_EQ(frame.feed(*SingleInstanceFrame::encode(largest)), State::Complete);
-    EXPECT_FALSE(SingleInstanceFrame::encode(largest + QChar(u'x')).has_value());
+    EXPECT_EQ(frame.feed(*SingleInstanceFrame::encode({largest})), State::Complete);
+    EXPECT_FALSE(SingleInstanceFrame::encode({largest, "y"}).has_value());  // all count
 }
 
 TEST(SingleInstanceFrame, SurvivesRandomBytesInRandomPieces) {
     QRandomGenerator random(20261206);
     for (int round = 0; round < 3000; ++round) {
         QByteArray bytes(qsizetype(random.bounded(0, 64)), Qt::Uninitialized);
-        for (char& c : bytes) c = char(random.bounded(256));
+        for (char& c : bytes) c = char(random.bounded(256) < 64 ? 0 : random.bounded(256));
         if (bytes.size() >= 4 && random.bounded(2) == 0)  // small counts, so some complete
             bytes.replace(0, 4, header(quint32(random.bounded(0, 40))));
         SingleInstanceFrame frame;
@@ -79,9 +102,13 @@ TEST(SingleInstanceFrame, SurvivesRandomBytesInRandomPieces) {
             piece = qMin<qsizetype>(random.bounded(1, 9), bytes.size() - at);
             frame.feed(QByteArrayView(bytes).sliced(at, piece));
         }
-        EXPECT_LE(frame.path().size(),
-                  frame.state() == State::Complete ? qsizetype(quint8(bytes[3]) / 2) : 0);
-        EXPECT_FALSE(frame.path().contains(QChar(u'\0')));
+        if (frame.state() != State::Complete) {
+            EXPECT_TRUE(frame.paths().isEmpty());
+            continue;
+        }
+        EXPECT_LE(frame.paths().join(QChar(u'\0')).size(), qsizetype(quint8(bytes[3]) / 2));
+        for (const QString& path : frame.paths())
+            EXPECT_TRUE(!path.isEmpty() && !path.contains(QChar(u'\0')));
     }
 }
 
@@ -99,8 +126,8 @@ bool makeFolder(const QString& path, mode_t mode) {
 }
 
 // The client blocks, so it runs on its own thread while the server's event loop runs here.
-Pending sendAsync(const QString& name, const QString& path) {
-    return std::async(std::launch::async, [=] { return SingleInstanceClient::send(name, path); });
+Pending sendAsync(const QString& name, const QStringList& paths) {
+    return std::async(std::launch::async, [=] { return SingleInstanceClient::send(name, paths); });
 }
 
 bool ready(const Pending& pending) {
@@ -115,8 +142,8 @@ Result await(Pending& pending) {
 class SingleInstance : public ::testing::Test {
 protected:
     void SetUp() override {
-        QObject::connect(&m_server, &SingleInstanceServer::pathReceived, &m_server,
-                         [this](const QString& path) { m_received.append(path); });
+        QObject::connect(&m_server, &SingleInstanceServer::pathsReceived, &m_server,
+                         [this](const QStringList& paths) { m_received.append(paths); });
     }
 
     std::unique_ptr<QLocalSocket> rawPeer(const QByteArray& bytes) {
@@ -131,13 +158,13 @@ protected:
     QTemporaryDir m_dir;
     const QString m_name = m_dir.filePath(QStringLiteral("orvo-test"));
     SingleInstanceServer m_server;
-    QStringList m_received;
+    QList<QStringList> m_received;  // one entry per message
 };
 
 TEST_F(SingleInstance, RefusesBadHeadersAtOnceAndDropsSilentPeersLater) {
     m_server.setPeerTimeout(2500);
     ASSERT_TRUE(m_server.listen(m_name));
-    QByteArray half = *SingleInstanceFrame::encode(QStringLiteral("/never/finished.mp3"));
+    QByteArray half = *SingleInstanceFrame::encode({"/never/finished.mp3"});
     half.truncate(half.size() / 2);
     auto silent = rawPeer(QByteArray());
     auto stalled = rawPeer(half);
@@ -155,44 +182,85 @@ TEST_F(SingleInstance, RefusesBadHeadersAtOnceAndDropsSilentPeersLater) {
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return m_server.peerCount() == 0 && gone(silent) && gone(stalled); }, 5000));
     EXPECT_TRUE(m_received.isEmpty());
-    Pending client = sendAsync(m_name, QStringLiteral("/after/garbage.mp3"));
+    Pending client = sendAsync(m_name, {"/after/garbage.mp3"});
     EXPECT_EQ(await(client), Result::Delivered);
-    EXPECT_EQ(m_received, QStringList{QStringLiteral("/after/garbage.mp3")});
+    EXPECT_EQ(m_received, QList<QStringList>{{"/after/garbage.mp3"}});
 }
 
+// Each client's paths arrive as one message, in its order.
 TEST_F(SingleInstance, ServesSeveralClientsAtOnceAcknowledgingOnlyAfterDelivery) {
     ASSERT_TRUE(m_server.listen(m_name));
     std::map<QString, Pending> clients;
     int doneAtDelivery = 0;
-    QObject::connect(&m_server, &SingleInstanceServer::pathReceived, &m_server,
-                     [&](const QString& path) {
-                         auto it = clients.find(path);
+    QObject::connect(&m_server, &SingleInstanceServer::pathsReceived, &m_server,
+                     [&](const QStringList& paths) {
+                         auto it = clients.find(paths.value(0));
                          doneAtDelivery += it == clients.end() || ready(it->second);
                      });
-    QStringList sent;  // in sorted order
+    QList<QStringList> sent;  // in sorted order
     for (int i = 0; i < 8; ++i) {
-        sent << QStringLiteral("/音乐/歌 \U0001D11E %1.mp3").arg(i);
-        clients[sent.last()] = sendAsync(m_name, sent.last());
+        sent.append({QStringLiteral("/音乐/歌 \U0001D11E %1.mp3").arg(i), "/b.mp3", "/a/"});
+        clients[sent.last().first()] = sendAsync(m_name, sent.last());
     }
     for (auto& [path, client] : clients) EXPECT_EQ(await(client), Result::Delivered);
-    m_received.sort();
+    std::sort(m_received.begin(), m_received.end());
     EXPECT_EQ(m_received, sent);
     EXPECT_EQ(doneAtDelivery, 0);
 }
 
+// A same-user process holding more idle connections than the server takes, each reopened the
+// moment it is dropped, must not keep a real later start out.
+TEST_F(SingleInstance, IdleConnectionsReopenedWhenDroppedDoNotBlockAHandOver) {
+    ASSERT_TRUE(m_server.listen(m_name));
+    std::atomic<bool> stop{false};
+    std::atomic<int> reopened{0};
+    std::thread hog([&] {
+        const QByteArray path = QFile::encodeName(m_name);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+        const auto open = [&] {
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+            ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
+            return pollfd{fd, POLLIN, 0};
+        };
+        std::vector<pollfd> held(SingleInstanceServer::kMaxPeers + 8);
+        for (pollfd& p : held) p = open();
+        while (!stop) {
+            if (::poll(held.data(), held.size(), 20) <= 0) continue;
+            for (pollfd& p : held) {
+                if (p.revents == 0) continue;
+                ::close(p.fd);  // dropped by the server (it never sends us anything else)
+                p = open();
+                ++reopened;
+            }
+        }
+        for (const pollfd& p : held) ::close(p.fd);
+    });
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return m_server.peerCount() == SingleInstanceServer::kMaxPeers; }, 5000));
+    for (const QString& path : {QStringLiteral("/m/first.mp3"), QStringLiteral("/m/second.mp3")}) {
+        Pending client = sendAsync(m_name, {path});
+        EXPECT_EQ(await(client), Result::Delivered);
+    }
+    stop = true;
+    hog.join();
+    EXPECT_GT(reopened.load(), 0);  // the server was full and made room
+    EXPECT_EQ(m_received, (QList<QStringList>{{"/m/first.mp3"}, {"/m/second.mp3"}}));
+}
+
 TEST_F(SingleInstance, ClientWaitsForAnInstanceStillStartingThatReplacesADeadOnesSocket) {
-    EXPECT_EQ(
-        SingleInstanceClient::send(m_name, QStringLiteral("/a.mp3"), {.connectWindowMs = 300}),
-        Result::NoInstance);
+    EXPECT_EQ(SingleInstanceClient::send(m_name, {"/a.mp3"}, {.connectWindowMs = 300}),
+              Result::NoInstance);
     // The socket file a killed instance leaves behind: nobody listens on it.
     ASSERT_EQ(::mknod(QFile::encodeName(m_name).constData(), S_IFSOCK | 0666, 0), 0);
-    Pending client = sendAsync(m_name, QStringLiteral("/late/start.mp3"));
+    Pending client = sendAsync(m_name, {"/late/start.mp3"});
     QTest::qWait(300);
     EXPECT_FALSE(ready(client));
     ASSERT_TRUE(m_server.listen(m_name)) << m_server.errorString().toStdString();
     EXPECT_EQ(modeOf(m_name) & 077, 0u);  // owner only
     EXPECT_EQ(await(client), Result::Delivered);
-    EXPECT_EQ(m_received, QStringList{QStringLiteral("/late/start.mp3")});
+    EXPECT_EQ(m_received, QList<QStringList>{{"/late/start.mp3"}});
 }
 
 TEST_F(SingleInstance, OnlyAnOwnFolderClosedToOthersIsPrivateAndUsed) {
@@ -228,6 +296,19 @@ TEST_F(SingleInstance, OnlyAnOwnFolderClosedToOthersIsPrivateAndUsed) {
     EXPECT_FALSE(SingleInstanceAccess::isPrivateFolder(QString()));
     EXPECT_EQ(SingleInstanceAccess::privateFolder(root, QStringLiteral("a/b")), QString());
     EXPECT_EQ(SingleInstanceAccess::privateFolder(QString(), QStringLiteral("orvo")), QString());
+
+    // Under a folder of our own (made when missing, as a fresh cache folder is), but not under
+    // one that others may write to or that is not ours: there a name can be taken first.
+    const QString own = base + "cache/deeper";
+    EXPECT_EQ(SingleInstanceAccess::privateFolderInOwnFolder(own, "orvo"), own + "/orvo");
+    EXPECT_EQ(modeOf(own + "/orvo"), 0700u);
+    QStringList open = {"707", "777", "link", "file"};
+    if (::geteuid() == 0) open << "theirs";
+    for (const QString& parent : open) {
+        EXPECT_EQ(SingleInstanceAccess::privateFolderInOwnFolder(base + parent, "orvo"), QString())
+            << parent.toStdString();
+    }
+    EXPECT_EQ(SingleInstanceAccess::privateFolderInOwnFolder(QString(), "orvo"), QString());
 }
 
 // The bytes a listener received from one client, read after the client has given up.
@@ -243,7 +324,7 @@ QByteArray receivedBy(QLocalServer& server) {
 TEST_F(SingleInstance, ClientSendsNothingToAListenerOfAnotherUser) {
     if (::geteuid() != 0) GTEST_SKIP() << "needs root to listen as another user";
     const SingleInstanceClient::Timing brief{.connectWindowMs = 1000, .ackTimeoutMs = 300};
-    const QString path = QStringLiteral("/home/victim/secret.mp3");
+    const QStringList path = {"/home/victim/secret.mp3"};
 
     // The credentials a client sees are those the listener had at listen().
     const QString shared = m_dir.filePath("shared");
