@@ -1,7 +1,8 @@
 // The reader by path: formats the audio library cannot open (an APE file without audio, broken
-// tags), hostile files, and the raw APE parser.
+// tags), hostile files, and the raw APE and ID3v2 parsers.
 #include "tags/MusicTagReader.h"
 #include "tags/ApeRawReader.h"
+#include "tags/Id3v2RawReader.h"
 
 #include <gtest/gtest.h>
 #include <QDir>
@@ -73,11 +74,11 @@ TEST(MusicTagReader, ContentDecidesUnknownExtensionsAndOverlongTitlesAreCut) {
 }
 
 TEST(ApeRawReader, ParsesTextItemsAndRejectsLies) {
-    const QByteArray items = apeItem("TITLE", QByteArray("\xc7\xe7\xcc\xec\0second", 12)) +
+    const QByteArray items = apeItem("TITLE", QByteArray("\xc7\xe7\xcc\xec\0\0second", 13)) +
                              apeItem("Cover Art (Front)", "binary", 2) +
                              apeItem("Artist", "Someone");
     ApeRawItems parsed = ApeRawReader::parse(items + apeFooter(items.size() + 32, 3));
-    EXPECT_EQ(parsed.title, QByteArray("\xc7\xe7\xcc\xec"));  // first value only
+    EXPECT_EQ(parsed.title, QByteArray("\xc7\xe7\xcc\xec / second"));  // a list, no empty value
     EXPECT_EQ(parsed.artist, QByteArray("Someone"));
 
     // Footer size that does not match, absurd item count, value running past the end.
@@ -89,6 +90,93 @@ TEST(ApeRawReader, ParsesTextItemsAndRejectsLies) {
     qToLittleEndian<quint32>(0x7FFFFFF0, cut.data());
     EXPECT_TRUE(ApeRawReader::parse(cut + apeFooter(cut.size() + 32, 1)).title.isEmpty());
     EXPECT_TRUE(ApeRawReader::parse(QByteArray("APETAGEX")).title.isEmpty());
+}
+
+QByteArray bytes(std::initializer_list<char> list) {
+    return QByteArray(list.begin(), qsizetype(list.size()));
+}
+
+QByteArray syncsafe(quint32 n) {
+    return bytes({char(n >> 21 & 0x7F), char(n >> 14 & 0x7F), char(n >> 7 & 0x7F), char(n & 0x7F)});
+}
+
+QByteArray utf16(const QString& text, bool bigEndian) {
+    QByteArray out;
+    for (const QChar c : text) {
+        const char hi = char(c.unicode() >> 8);
+        const char lo = char(c.unicode() & 0xFF);
+        out += bigEndian ? bytes({hi, lo}) : bytes({lo, hi});
+    }
+    return out;
+}
+
+// Values of frames marked UTF-16: each mark decides its own value, the unmarked ones share the
+// order their zero bytes (ASCII) or the likelier reading (Chinese alone) give away.
+TEST(Id3v2RawReader, Utf16ValuesWithAndWithoutMarks) {
+    const QByteArray zero(2, '\0');
+    const struct {
+        QByteArray frame;
+        QStringList values;
+    } cases[] = {
+        {'\1' + utf16(u"Moon 月"_qs, false), {u"Moon 月"_qs}},
+        {'\1' + utf16(u"Moon 月"_qs, true), {u"Moon 月"_qs}},
+        {'\1' + utf16(u"邓丽君"_qs, false), {u"邓丽君"_qs}},
+        {'\1' + utf16(u"王菲"_qs, true), {u"王菲"_qs}},
+        {'\1' + utf16(u"\uFEFFA"_qs, true) + zero + utf16(u"Beta"_qs, true) + zero,
+         {u"A"_qs, u"Beta"_qs}},
+        {'\1' + utf16(u"\uFEFFLe"_qs, false) + zero + utf16(u"\uFEFFBe"_qs, true),
+         {u"Le"_qs, u"Be"_qs}},
+        {'\2' + utf16(u"Big"_qs, true) + '\0', {u"Big"_qs}},  // a stray odd byte is dropped
+        {'\1' + zero + zero, {}},
+        {"\3text", {}},  // not UTF-16
+        {{}, {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Id3v2RawReader::utf16Values(c.frame), c.values) << c.frame.toHex().toStdString();
+}
+
+// Frames found through the tag's own structure: v2.2 ids, v2.3 extended header and whole-tag
+// unsynchronisation, v2.4 frame flags (group id, data length, unsynchronisation); compressed
+// frames and sizes past the end are skipped, not trusted.
+TEST(Id3v2RawReader, FindsTitleAndArtistFramesInEveryVersion) {
+    const auto tag = [](char major, char flags, const QByteArray& body) {
+        return "ID3" + bytes({major, 0, flags}) + syncsafe(body.size()) + body;
+    };
+    const auto be32 = [](quint32 n) {
+        QByteArray b(4, '\0');
+        qToBigEndian(n, b.data());
+        return b;
+    };
+    const auto text = [](const char* data) {
+        return QByteArray(data, qsizetype(strlen(data + 1)) + 1);
+    };
+    const QByteArray v22 =
+        "TT2" + bytes({0, 0, 4}) + text("\0abc") + "TP1" + bytes({0, 0, 3}) + text("\0xy");
+    const QByteArray v23ext = be32(6) + QByteArray(6, '\0');
+    // Sizes of v2.3 count the resynchronised bytes.
+    const QByteArray v23 = "TIT2" + be32(4) + bytes({0, 0}) + bytes({0, char(0xFF), 0, 'a', 'b'});
+    const QByteArray v24 = "TPE1" + syncsafe(4) + bytes({0, 0x08}) + text("\0zip") +  // compressed
+                           "TIT2" + syncsafe(9) + bytes({0, 0x43}) + 'g' + syncsafe(3) +
+                           bytes({0, char(0xFF), 0, 'T'}) + "TPE1" + syncsafe(2) + bytes({0, 0}) +
+                           text("\0A");
+    const struct {
+        QByteArray image;
+        QByteArray title;
+        QByteArray artist;
+    } cases[] = {
+        {tag(2, 0, v22), text("\0abc"), text("\0xy")},
+        {tag(3, char(0xC0), v23ext + v23), bytes({0, char(0xFF), 'a', 'b'}), {}},
+        {tag(4, 0, v24), bytes({0, char(0xFF), 'T'}), text("\0A")},
+        {tag(3, 0, "TIT2" + be32(0x7FFFFFFF) + bytes({0, 0}) + text("\0cut")), {}, {}},
+        {tag(2, 0x40, v22), {}, {}},  // v2.2 compression: nothing is read
+        {tag(4, 0, v24).left(30), {}, {}},
+        {"ID3", {}, {}},
+    };
+    for (const auto& c : cases) {
+        const Id3v2RawFrames frames = Id3v2RawReader::parse(c.image);
+        EXPECT_EQ(frames.title, c.title) << c.image.toHex().toStdString();
+        EXPECT_EQ(frames.artist, c.artist) << c.image.toHex().toStdString();
+    }
 }
 
 // Damaged copies of every fixture format: bytes changed near both ends (where the tags are) and
