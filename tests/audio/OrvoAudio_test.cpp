@@ -185,6 +185,41 @@ TEST_F(EngineTest, BrokenFilesNeverCrashOrHang) {
     EXPECT_EQ(channelGetLength(named), kToneBytes);
 }
 
+// Lengths the file gets wrong: a header that promises more than the data holds (cut files), and
+// ADTS AAC, whose length FFmpeg estimates from the first frames (burst.aac: loud first, so about
+// 1.3 s of its 4 s are announced). The length grows ahead of the position, becomes what was
+// played at the end, and the end is reported there.
+TEST_F(EngineTest, LengthFollowsWhatDecodes) {
+    ASSERT_TRUE(init(-1, kRate));
+    const struct {
+        const char* file;
+        double announced;
+        double decodesFrom, decodesTo;  // what FFmpeg's encoders leave in these bytes
+    } cases[] = {{"broken/truncated.mp3", 3.0, 0.5, 1.5},
+                 {"broken/truncated.flac", 3.0, 0.5, 1.5},
+                 {"burst.aac", 1.3, 3.9, 4.1}};
+    const auto seconds = [](std::int64_t bytes) { return bytes / 8.0 / kRate; };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const Handle h = streamCreateFile(media(c.file));
+        ASSERT_NE(h, 0u);
+        EXPECT_NEAR(seconds(channelGetLength(h)), c.announced, 0.2);
+        ASSERT_TRUE(channelPlay(h));
+        std::int64_t overshoot = 0;
+        EXPECT_TRUE(waitFor([&] {
+            overshoot = std::max(overshoot, channelGetPosition(h) - channelGetLength(h));
+            return channelIsActive(h) == Activity::Stopped;
+        }));
+        EXPECT_LE(overshoot, 0);
+        const std::int64_t end = channelGetPosition(h);
+        EXPECT_GE(seconds(end), c.decodesFrom);
+        EXPECT_LE(seconds(end), c.decodesTo);
+        EXPECT_EQ(channelGetLength(h), end);
+        EXPECT_FALSE(channelSetPosition(h, end + 8 * kRate));  // past the real end
+        EXPECT_TRUE(streamFree(h));
+    }
+}
+
 TEST_F(EngineTest, FreeingPlayingStreamsLeavesNoThreads) {
     ASSERT_TRUE(init(-1, kRate));
     const int baseline = threadCount();
