@@ -264,8 +264,7 @@ void Stream::correctLength(bool ended, std::int64_t startFrame) {
     const std::int64_t decoded = m_decoder->decodedFrames();
     if (ended) {
         // A seek past the real end decodes nothing: the end is then where playing resumed.
-        const std::int64_t end = std::max(decoded, startFrame);
-        if (end > 0) m_lengthFrames.store(end, std::memory_order_release);
+        m_lengthFrames.store(std::max(decoded, startFrame), std::memory_order_release);
     } else if (length > 0 && decoded > length) {
         // Ahead of what is heard, so the position never passes the length. An unknown length
         // (0) stays unknown until the end.
