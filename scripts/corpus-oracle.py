@@ -32,6 +32,7 @@ def import_mutagen():
         raise
     mutagen = module
 
+
 TIMEOUT = 60
 CACHE_VERSION = 2  # raise when what a row holds changes
 
