@@ -37,7 +37,9 @@ QString TagReaderBinding::MakeTitle(const QString& path, Source source) const {
     const bool tagged = ask && m_read(stream, title, artist);
     if (stream) m_api->streamFree(stream);
     if (!tagged) return TextOps::FileNameTitle(path);
-    return source == Source::Listed ? QStringLiteral("%1 - %2").arg(title, artist) : title;
+    // Without an artist a trailing " - " would only be noise.
+    if (source == Source::Single || artist.isEmpty()) return title;
+    return QStringLiteral("%1 - %2").arg(title, artist);
 }
 
 QList<tagFileListInfo> TagReaderBinding::MakeEntries(const QStringList& paths,

@@ -29,6 +29,9 @@ void PlaybackDisplay::SongStarted(const QString& title) {
     m_window.setWindowTitle(QString::fromUtf8(ControlPanelDlg::kTitle) + u'-' + title);
     m_window.canvas().UpdateCanvar(c.musicNameLable);
     SyncPlayButton();
+    // The length is known at once; waiting a second for the first tick would show 00:00.
+    c.totalTimeLable->setText(Playback::FormatTime(m_playback.songDuration()));
+    m_window.canvas().UpdateCanvar(c.totalTimeLable);
     if (c.musicNameLable->GetStrWidht() > c.musicNameLable->ShownWidth()) m_marquee.start();
     m_progress.start();
 }
