@@ -15,6 +15,7 @@
 #include <QDesktopServices>
 #include <QMenu>
 #include <QUrl>
+#include <QWindow>
 
 ControlEvent::ControlEvent(ControlPanelDlg& window, Playback& playback, PlayListManager& playList,
                            PlaybackDisplay& display)
@@ -50,7 +51,17 @@ void ControlEvent::trayActivated(QSystemTrayIcon::ActivationReason reason) {
 }
 
 void ControlEvent::ShowWindow() {
-    m_window.showNormal();
+    QWindow* handle = m_window.windowHandle();
+    if (m_window.isMinimized()) {
+        m_window.showNormal();
+    } else if (!m_window.isVisible()) {
+        m_window.show();
+    } else if (handle && !handle->isExposed()) {
+        // Unmapped behind Qt's back (another program hid it): Qt still thinks it is shown, so
+        // map it anew.
+        m_window.hide();
+        m_window.show();
+    }
     m_window.raise();
     m_window.activateWindow();
     SkinControls& c = m_window.controls();

@@ -35,7 +35,7 @@ public:
     void OnCommand(int command);
     // Removes the tray icon, closes the window (which saves the settings) and ends the program.
     void Exit();
-    // Shows the window again, as the tray icon's double click does.
+    // Shows, raises and activates the window: the tray icon's double click and hand-overs.
     void ShowWindow();
     bool hasTrayIcon() const;
     // Gives the tray icon its picture and shows it where a notification host exists.

@@ -228,26 +228,17 @@ int ControlPanelDlg::currentIndex() const { return m_playback->currentIndex(); }
 void ControlPanelDlg::OpenHandedOverFile(const QString& path) { OpenHandedOverFiles({path}); }
 
 void ControlPanelDlg::OpenHandedOverFiles(const QStringList& paths) {
-    if (isMinimized()) {
-        showNormal();
-    } else if (!isVisible()) {
-        show();
-    } else if (windowHandle() && !windowHandle()->isExposed()) {
-        // Unmapped behind Qt's back (another program hid it): Qt still thinks it is shown, so
-        // map it anew.
-        hide();
-        show();
-    }
-    m_controls->minButton->setStateIndex(0);
-    m_canvas->UpdateCanvar(m_controls->minButton);
-    raise();
-    activateWindow();
+    m_events->ShowWindow();
     // A second start without a file only brings the window up.
     if (std::all_of(paths.cbegin(), paths.cend(), [](const QString& p) { return p.isEmpty(); }))
         return;
     // A hand-over can come before the first frame started the audio library.
     startAudio();
     m_playList->OpenHandedOverFiles(paths);
+}
+
+void ControlPanelDlg::ApplySoundEffect(qintptr wParam, qintptr lParam) {
+    m_playback->SetSoundEffect(Playback::EffectFromMessage(wParam, lParam));
 }
 
 // --- control events --------------------------------------------------------------------------

@@ -35,6 +35,8 @@ public:
     static constexpr int kUserMessage = 1024;
     static constexpr int kMsgSetOpacity = kUserMessage + 206;
     static constexpr int kMsgSetTranslucent = kUserMessage + 209;
+    static constexpr int kMsgAddFile = kUserMessage + 207;
+    static constexpr int kMsgSoundEffect = kUserMessage + 208;
     static constexpr int kMsgChangeBackground = kUserMessage + 210;
 
     explicit ControlPanelDlg(QWidget* parent = nullptr);
@@ -51,6 +53,8 @@ public:
     void SetOpacity(int alpha);  // only while translucent
     void ChangeBackground(const tagUiBgSkinInfo& info, int targetOpacity);
     void ApplyRandomSkin();
+    // The player settings page's sound effect message (wParam 1: flat; else preset lParam + 1).
+    void ApplySoundEffect(qintptr wParam, qintptr lParam);
     // Lays every control out for the current size.
     void LayoutControls(int inset, int listScrollFlag = 0);
 
