@@ -233,7 +233,7 @@ void ControlPanelDlg::OpenHandedOverFiles(const QStringList& paths) {
     if (std::all_of(paths.cbegin(), paths.cend(), [](const QString& p) { return p.isEmpty(); }))
         return;
     // A hand-over can come before the first frame started the audio library.
-    startAudio();
+    ensureAudio();
     m_playList->OpenHandedOverFiles(paths);
 }
 
@@ -383,16 +383,21 @@ void ControlPanelDlg::paintEvent(QPaintEvent* e) {
 }
 
 void ControlPanelDlg::startAudio() {
-    if (m_audioStarted || m_settingsSaved) return;
+    // "autoplay" only for the start itself: a hand-over that came first has chosen the song.
+    const bool first = !m_audioStarted;
+    if (ensureAudio() && first &&
+        TextOps::decimalValue(readConfig(ConfigKeys::kAutoPlay, "0")) != 0) {
+        m_playList->RestoreLastPlayed();
+    }
+}
+
+bool ControlPanelDlg::ensureAudio() {
+    if (m_audioStarted || m_settingsSaved) return m_audioStarted;
     // Default device at 44.1 kHz; without a device the library falls back to its null output.
     const OrvoAudio::Api* audio = AudioLibrary::api();
     m_audioStarted = audio != nullptr && audio->init(-1, 44100);
-    if (!m_audioStarted) return;
-    m_playback->setApi(audio);
-    if (TextOps::decimalValue(readConfig(ConfigKeys::kAutoPlay, "0")) != 0 &&
-        !m_playback->isPlaying()) {
-        m_playList->RestoreLastPlayed();
-    }
+    if (m_audioStarted) m_playback->setApi(audio);
+    return m_audioStarted;
 }
 
 void ControlPanelDlg::traceFirstPaint() {

@@ -116,6 +116,7 @@ private:
     void traceFirstPaint();
     void applyWindowIcon();
     void startAudio();
+    bool ensureAudio();
     void applyStartSettings();
 
     int m_transparency = 255;
