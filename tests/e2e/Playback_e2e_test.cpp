@@ -254,6 +254,10 @@ TEST_F(PlaybackE2E, HandOverButtonsDropClearCloseAndResume) {
     drop.write(QUrl::fromLocalFile(m_root.path() + "/drop").toEncoded() + "\r\n");
     drop.close();
     ASSERT_TRUE(QTest::qWaitFor([&] { return playList() == m_songs.join('|'); }, 10000));
+    // A double click on the fourth row (rows of 20 pixels from y 223) plays it.
+    xdotool({"mousemove", "--window", m_window, "60", "293", "click", "--repeat", "2", "--delay",
+             "80", "1"});
+    ASSERT_TRUE(hears(capture, "D")) << heard(capture).toStdString();
     screenshot("4-dropped");
 
     // Closing writes the settings.
