@@ -54,11 +54,11 @@ QList<tagFileListInfo> TagReaderBinding::MakeEntries(const QStringList& paths,
     };
     const int threads = int(std::clamp<qsizetype>(paths.size() / kFilesPerThread, 1,
                                                   std::max(1, QThread::idealThreadCount())));
-    std::vector<std::thread> helpers;
+    std::vector<std::thread> workers;
     // Interleaved, so a folder of large files next to one of small ones shares out evenly.
-    for (int t = 1; t < threads; ++t) helpers.emplace_back(work, t, threads);
+    for (int t = 1; t < threads; ++t) workers.emplace_back(work, t, threads);
     work(0, threads);
-    for (std::thread& helper : helpers) helper.join();
+    for (std::thread& worker : workers) worker.join();
     return entries;
 }
 

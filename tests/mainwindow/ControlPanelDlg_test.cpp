@@ -16,9 +16,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTimer>
 
 using namespace ConfigKeys;
 using namespace Qt::StringLiterals;
@@ -352,6 +354,36 @@ TEST_F(ControlPanelDlgTest, StartSettingsSoundEffectLongTitleAndMinimiseWithoutT
         w.playback().SetSoundEffect(2);
     }
     EXPECT_EQ(config(kSoundEffect), u"2"_s);
+}
+
+// The real dialog with the player's filter text, several files at once; cancelling changes
+// nothing.
+TEST_F(ControlPanelDlgTest, AddButtonOpensTheFileDialogForSeveralFiles) {
+    const QString folder = m_dir.path() + u"/music"_s;
+    QDir().mkpath(folder);
+    for (const char* name : {"a.mp3", "B.MP3", "c.txt"})
+        QFile(folder + u'/' + name).open(QIODevice::WriteOnly);
+    ControlPanelDlg w;
+    w.show();
+    const int before = w.controls().musicList->GetListCount();
+    QString filter;
+    for (bool accept : {false, true}) {
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            filter = dialog->nameFilters().value(0);
+            EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFiles);
+            dialog->setDirectory(folder);
+            dialog->selectFile(u"\"a.mp3\" \"B.MP3\""_s);
+            QMetaObject::invokeMethod(dialog, accept ? "accept" : "reject");
+        });
+        click(w, w.controls().addButton);
+    }
+    EXPECT_TRUE(
+        filter.startsWith(u"音乐文件格式 (*.mp1;*.mp2;*.mp3;*.wma;*.flac;*.aac;*.ogg;*.ape)"_s));
+    QStringList added;
+    for (const tagFileListInfo& e : w.controls().musicList->items().mid(before)) added << e.title;
+    EXPECT_EQ(added, (QStringList{u"a"_s, u"B"_s}));
 }
 
 }  // namespace
