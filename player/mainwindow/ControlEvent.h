@@ -21,7 +21,7 @@ class QMenu;
 class ControlEvent : public QObject, public IControlEventS {
     Q_OBJECT
 public:
-    // The tray menu's commands, by the numbers the menu was specified with.
+    // The tray menu's command numbers.
     enum Command { kSettings = 1, kWebSite = 2, kExit = 3 };
 
     ControlEvent(ControlPanelDlg& window, Playback& playback, PlayListManager& playList,
