@@ -1,5 +1,6 @@
 #include "PlayListManager.h"
 
+#include "AudioLibrary.h"
 #include "ConfigKeys.h"
 #include "StoreBinding.h"
 #include "TagReaderBinding.h"
@@ -112,7 +113,9 @@ int PlayListManager::AddFiles(const QStringList& files, bool listedTitles) {
     const int total = int(files.size());
     if (m_view) m_view->AddingProgress(true, 0, total);
     {
-        TagReaderBinding tags(m_playback.api());
+        // Streams for the tag reader open without a started output, so titles do not depend on
+        // whether playback could start.
+        TagReaderBinding tags(AudioLibrary::api());
         const auto source =
             listedTitles ? TagReaderBinding::Source::Listed : TagReaderBinding::Source::Single;
         for (int done = 0; done < total; done += kChunk) {
