@@ -415,6 +415,7 @@ void ControlPanelDlg::resizeEvent(QResizeEvent* e) {
     m_h = height();
     m_canvas->setWindowSize(m_w, m_h);
     LayoutControls(inset());
+    m_display->UpdateMarquee();
     m_canvas->OnInit();
     if (!m_translucent) m_canvas->setFullRepaint(true);
     update();

@@ -32,8 +32,8 @@ void PlaybackDisplay::SongStarted(const QString& title) {
     // The length is known at once; waiting a second for the first tick would show 00:00.
     c.totalTimeLable->setText(Playback::FormatTime(m_playback.songDuration()));
     m_window.canvas().UpdateCanvar(c.totalTimeLable);
-    if (c.musicNameLable->GetStrWidht() > c.musicNameLable->ShownWidth()) m_marquee.start();
     m_progress.start();
+    UpdateMarquee();
 }
 
 void PlaybackDisplay::SongStopped() {
@@ -127,4 +127,19 @@ void PlaybackDisplay::SyncPlayButton() {
 void PlaybackDisplay::LayoutNameLable() {
     m_window.layout().LayoutNameLable(m_window.windowWidth(), m_window.inset(),
                                       m_window.controls().musicNameLable->text());
+}
+
+void PlaybackDisplay::UpdateMarquee() {
+    UILable* label = m_window.controls().musicNameLable;
+    const bool wide = label->GetStrWidht() > label->ShownWidth();
+    // Timer 1 runs exactly while a song is shown.
+    if (wide && m_progress.isActive()) {
+        if (!m_marquee.isActive()) m_marquee.start();
+        return;
+    }
+    m_marquee.stop();
+    if (label->scrollOffset() == 0) return;
+    label->setScrollOffset(0);
+    m_direction = 0;
+    m_window.canvas().UpdateCanvar(label);
 }

@@ -34,6 +34,8 @@ public:
     void SyncPlayButton();
     // The name label's place and width for the current title and window size.
     void LayoutNameLable();
+    // After a resize: the marquee runs exactly while the title is wider than its label.
+    void UpdateMarquee();
 
     bool isProgressRunning() const { return m_progress.isActive(); }
     bool isMarqueeRunning() const { return m_marquee.isActive(); }
