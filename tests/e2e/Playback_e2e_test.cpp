@@ -23,7 +23,7 @@
 namespace {
 
 constexpr char kProgram[] = ORVO_OUT_DIR "/OrvoPlayer";
-// Songs A to D and their tones; 4 s each.
+// Songs A to D and their tones; 6 s each, long enough for a few clicks on a busy machine.
 const QList<int> kTones = {600, 1200, 2400, 4800};
 
 // Window 320 x 560, opaque: centres of the buttons as the window lays them out.
@@ -73,7 +73,7 @@ protected:
         QProcess ff;
         const QString tone = QStringLiteral("0.5*sin(2*PI*%1*t)").arg(hz);
         ff.start("ffmpeg", {"-nostdin", "-loglevel", "error", "-f", "lavfi", "-i",
-                            QStringLiteral("aevalsrc=%1|%1:s=44100:d=4").arg(tone), "-metadata",
+                            QStringLiteral("aevalsrc=%1|%1:s=44100:d=6").arg(tone), "-metadata",
                             QStringLiteral("title=Song %1").arg(name), path});
         EXPECT_TRUE(ff.waitForFinished(30000) && ff.exitCode() == 0);
         return path;
@@ -246,7 +246,7 @@ TEST_F(PlaybackE2E, HandOverButtonsDropClearCloseAndResume) {
     click(kLoop);
     click(kNext);
     click(kNext);
-    ASSERT_TRUE(hears(capture, "CAB", 20000)) << heard(capture).toStdString();
+    ASSERT_TRUE(hears(capture, "CAB", 30000)) << heard(capture).toStdString();
 
     // A dropped folder joins the list.
     QFile drop(m_root.path() + "/drop.uris");
