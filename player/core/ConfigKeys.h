@@ -11,4 +11,6 @@ inline constexpr const char* kEnTransparent = "entransparent";
 inline constexpr const char* kTransparent = "transparent";
 inline constexpr const char* kAutoPlay = "autoplay";
 inline constexpr const char* kSkin = "skin";
+// The chosen sound effect, 0 .. 5; kept across songs and restarts.
+inline constexpr const char* kSoundEffect = "soundeffect";
 }  // namespace ConfigKeys

@@ -77,10 +77,12 @@ void ControlLayout::LayoutControls(int w, int h, int inset, const QString& title
 }
 
 void ControlLayout::LayoutNameLable(int w, int inset, const QString& title) {
-    const int t = MeasureTextWidth(title);
+    // Centred on what is shown: a title wider than the window keeps the label inside it, and
+    // the marquee scrolls the rest into view.
+    const int shown = std::max(0, std::min(MeasureTextWidth(title), w - 20 - inset));
     UILable* l = m_c.musicNameLable;
-    l->setPos((w - inset) / 2 - t / 2, l->y());
-    resizeTo(l, m_rects, std::min(t, w - 20 - inset), 15);
+    l->setPos((w - inset) / 2 - shown / 2, l->y());
+    resizeTo(l, m_rects, shown, 15);
 }
 
 void ControlLayout::LayoutList(int w, int h, int inset, int listScrollFlag) {

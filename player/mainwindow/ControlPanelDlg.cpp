@@ -1,6 +1,9 @@
 #include "ControlPanelDlg.h"
 
+#include "ControlEvent.h"
 #include "ControlLayout.h"
+#include "DropTestHook.h"
+#include "PlaybackDisplay.h"
 #include "SkinControls.h"
 #include "SkinPicture.h"
 #include "controls/ControlClass.h"
@@ -11,6 +14,8 @@
 #include "controls/UISlider.h"
 #include "core/AudioLibrary.h"
 #include "core/ConfigKeys.h"
+#include "core/PlayListManager.h"
+#include "core/Playback.h"
 #include "core/StoreBinding.h"
 #include "core/TextOps.h"
 #include "platform/DataDirectory.h"
@@ -18,11 +23,13 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHelpEvent>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QPainter>
 #include <QRandomGenerator>
 #include <QScreen>
@@ -33,8 +40,6 @@
 #include <ctime>
 
 namespace {
-
-constexpr int kMaxTitleChars = 256;
 
 QString readConfig(const char* key, const char* fallback) {
     return StoreBinding::ReadConfigValue(QString::fromLatin1(key), QString::fromLatin1(fallback));
@@ -59,6 +64,7 @@ ControlPanelDlg::ControlPanelDlg(QWidget* parent)
     initDialog();
     // Whatever ends the program, the window's settings are written.
     connect(qApp, &QCoreApplication::aboutToQuit, this, &ControlPanelDlg::saveSettings);
+    DropTestHook::createIfRequested(this);
 }
 
 ControlPanelDlg::~ControlPanelDlg() {
@@ -86,16 +92,23 @@ void ControlPanelDlg::buildControls() {
     m_controls = std::make_unique<SkinControls>(
         m_w, m_h, DataDirectory::programDirectory() + QStringLiteral("res/"), *m_rects);
     m_layout = std::make_unique<ControlLayout>(*m_controls, *m_rects);
+    m_playback = std::make_unique<Playback>(&m_controls->musicList->items(), nullptr);
+    m_display = std::make_unique<PlaybackDisplay>(*this, *m_playback);
+    m_playback->setView(m_display.get());
+    m_playList = std::make_unique<PlayListManager>(m_controls->musicList->items(), *m_playback,
+                                                   m_display.get());
 
     if (readConfig(ConfigKeys::kLoop, "1") == QLatin1String("2")) {
-        m_loop = true;
+        m_playback->setLoop(true);
         m_controls->listxhButton->setButtonImg(2);
     }
 }
 
 void ControlPanelDlg::initDialog() {
     setWindowTitle(QString::fromUtf8(kTitle));
-    // Tray icon and menu: added here once the tray object exists.
+    setAcceptDrops(true);
+    // The tray icon gets its picture and shows once the first frame is out (applyWindowIcon).
+    m_events = std::make_unique<ControlEvent>(*this, *m_playback, *m_playList, *m_display);
 
     m_controls->setEventSink(this);
 
@@ -114,7 +127,7 @@ void ControlPanelDlg::initDialog() {
     m_canvas->setBackground(m_background);
     m_canvas->setOpacity(m_transparency);
 
-    LoadPlayListAtStart();
+    m_playList->LoadPlayListAtStart();
     if (m_translucent) {
         m_layout->ShiftVertical(WindowGeometry::kTranslucentInset / 2);
         LayoutControls(WindowGeometry::kTranslucentInset);
@@ -122,10 +135,7 @@ void ControlPanelDlg::initDialog() {
 
     for (IControl* c : m_controls->paintOrder()) m_canvas->AddControlToCanvar(c);
 
-    m_controls->volumeSlider->setValue(TextOps::decimalValue(readConfig(ConfigKeys::kVolume, "0")));
-    if (readConfig(ConfigKeys::kMute, "1") == QLatin1String("2")) {
-        m_controls->volumeIco->setButtonImg(2);
-    }
+    applyStartSettings();
 
     m_controls->positionSlider->SetSingleControl(3, 3);
     m_controls->volumeSlider->SetSingleControl();
@@ -149,6 +159,19 @@ void ControlPanelDlg::initDialog() {
     // pictures is not worth delaying the window for.
 }
 
+void ControlPanelDlg::applyStartSettings() {
+    UISlider* volume = m_controls->volumeSlider;
+    volume->setValue(TextOps::decimalValue(readConfig(ConfigKeys::kVolume, "0")));
+    m_playback->SetVolume(volume->value(), volume->length());
+    if (readConfig(ConfigKeys::kMute, "1") == QLatin1String("2")) {
+        m_controls->volumeIco->setButtonImg(2);
+        m_playback->SetMuted(true);
+    }
+    m_playback->SetSoundEffect(TextOps::decimalValue(readConfig(ConfigKeys::kSoundEffect, "0")));
+    // The bar starts empty: a filled stretch at 00:00 would tell of progress that is not there.
+    m_controls->positionSlider->setValue(0);
+}
+
 void ControlPanelDlg::applyWindowIcon() {
     QIcon icon;
     const QString res = DataDirectory::programDirectory() + QStringLiteral("res/");
@@ -156,17 +179,9 @@ void ControlPanelDlg::applyWindowIcon() {
         const QString file = res + QLatin1String(name);
         if (QFileInfo::exists(file)) icon.addFile(file);
     }
-    if (!icon.isNull()) setWindowIcon(icon);
-}
-
-void ControlPanelDlg::LoadPlayListAtStart() {
-    UIList* list = m_controls->musicList;
-    StoreBinding::LoadPlayList(&list->items());
-    if (list->GetListCount() > 0) {
-        list->setHasSongs(true);
-        list->SetListValue();
-        list->GetSliderBarHeight();
-    }
+    if (icon.isNull()) return;
+    setWindowIcon(icon);
+    m_events->ShowTrayIcon(icon);
 }
 
 void ControlPanelDlg::applyMinimumSize() {
@@ -175,108 +190,79 @@ void ControlPanelDlg::applyMinimumSize() {
 }
 
 void ControlPanelDlg::LayoutControls(int inset, int listScrollFlag) {
-    m_layout->LayoutControls(m_w, m_h, inset, m_currentTitle, listScrollFlag);
+    m_layout->LayoutControls(m_w, m_h, inset, m_controls->musicNameLable->text(), listScrollFlag);
 }
 
 void ControlPanelDlg::saveSettings() {
     if (m_settingsSaved || !m_controls) return;
     m_settingsSaved = true;
+    const QString lastPlayed = m_playback->currentPath();
     if (m_audioStarted) {
+        // The stream goes before the library frees every stream underneath it.
+        m_playback->Stop();
+        m_playback->setApi(nullptr);
         AudioLibrary::api()->free();
         m_audioStarted = false;
     }
     StoreBinding::WriteConfigValue(QString::fromLatin1(ConfigKeys::kWndSize),
                                    WindowGeometry::FormatWindowSize(m_w, m_h, inset()));
     StoreBinding::WriteConfigValue(QString::fromLatin1(ConfigKeys::kLoop),
-                                   m_loop ? QStringLiteral("2") : QStringLiteral("1"));
+                                   isLoop() ? QStringLiteral("2") : QStringLiteral("1"));
     StoreBinding::WriteConfigValue(
         QString::fromLatin1(ConfigKeys::kMute),
         m_controls->volumeIco->GetButtonImg() == 1 ? QStringLiteral("1") : QStringLiteral("2"));
     StoreBinding::WriteConfigValue(QString::fromLatin1(ConfigKeys::kVolume),
                                    m_controls->volumeSlider->value());
-    StoreBinding::WriteConfigValue(QString::fromLatin1(ConfigKeys::kLastPlayFile), m_currentPath);
+    StoreBinding::WriteConfigValue(QString::fromLatin1(ConfigKeys::kLastPlayFile), lastPlayed);
+    StoreBinding::WriteConfigValue(QString::fromLatin1(ConfigKeys::kSoundEffect),
+                                   m_playback->soundEffect());
 }
 
-void ControlPanelDlg::setCurrent(const QString& path, const QString& title, int index) {
-    // A cut path would name another file, so the path is kept whole; only the title is cut.
-    m_currentPath = path;
-    m_currentTitle = title.left(kMaxTitleChars);
-    m_currentIndex = index;
-}
+bool ControlPanelDlg::isLoop() const { return m_playback->isLoop(); }
+QString ControlPanelDlg::currentPath() const { return m_playback->currentPath(); }
+QString ControlPanelDlg::currentTitle() const { return m_playback->currentTitle(); }
+int ControlPanelDlg::currentIndex() const { return m_playback->currentIndex(); }
 
 // --- hand-over -------------------------------------------------------------------------------
 
+void ControlPanelDlg::OpenHandedOverFile(const QString& path) { OpenHandedOverFiles({path}); }
+
 void ControlPanelDlg::OpenHandedOverFiles(const QStringList& paths) {
-    bool opened = false;
-    for (const QString& path : paths) {
-        if (!path.isEmpty()) {
-            OpenHandedOverFile(path);
-            opened = true;
-        }
-    }
-    if (!opened) OpenHandedOverFile(QString());
+    m_events->ShowWindow();
+    // A second start without a file only brings the window up.
+    if (std::all_of(paths.cbegin(), paths.cend(), [](const QString& p) { return p.isEmpty(); }))
+        return;
+    // A hand-over can come before the first frame started the audio library.
+    ensureAudio();
+    m_playList->OpenHandedOverFiles(paths);
 }
 
-void ControlPanelDlg::OpenHandedOverFile(const QString& path) {
-    if (isMinimized()) {
-        showNormal();
-    } else if (!isVisible()) {
-        show();
-    } else if (windowHandle() && !windowHandle()->isExposed()) {
-        // Unmapped behind Qt's back (another program hid it): Qt still thinks it is shown, so
-        // map it anew.
-        hide();
-        show();
-    }
-    m_controls->minButton->setStateIndex(0);
-    m_canvas->UpdateCanvar(m_controls->minButton);
-    raise();
-    activateWindow();
-    // A second start without a file only brings the window up.
-    if (path.isEmpty()) return;
-
-    UIList* list = m_controls->musicList;
-    tagFileListInfo entry;
-    entry.title = TextOps::FileNameTitle(path);
-    entry.path = path;
-    list->items().append(entry);
-    list->SetListValue();
-    list->GetSliderBarHeight();
-    StoreBinding::SavePlayList(&list->items());
-    list->setHasSongs(true);
-    m_layout->LayoutList(m_w, m_h, inset(), 1);
-    m_canvas->UpdateCanvar(list);
-    // Making the new entry current and playing it hooks in here.
+void ControlPanelDlg::ApplySoundEffect(qintptr wParam, qintptr lParam) {
+    m_playback->SetSoundEffect(Playback::EffectFromMessage(wParam, lParam));
 }
 
 // --- control events --------------------------------------------------------------------------
 
 bool ControlPanelDlg::SetButtonContorEvent(tagUIButtonInfo info) {
-    const QString& name = info.name;
-    if (name == QLatin1String("minbutton")) {
-        hide();
-    } else if (name == QLatin1String("closebutton")) {
-        close();
-        QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
-    } else if (name == QLatin1String("listxhbutton")) {
-        m_loop = !m_loop;
-    } else if (name == QLatin1String("skinbutton")) {
-        ApplyRandomSkin();
-    }
-    // Transport, mute, adding, clearing and the settings sheet hook in by name here.
-    return true;
+    return m_events->SetButtonContorEvent(info);
 }
 
 bool ControlPanelDlg::SetSliderContorEvent(tagUISliderInfo info) {
-    // Volume and seeking hook in here.
-    return info.name == QLatin1String("volumeslider") ||
-           info.name == QLatin1String("positionslider");
+    return m_events->SetSliderContorEvent(info);
 }
 
-bool ControlPanelDlg::SetListContorEvent(tagUIListInfo /*info*/, tagFileListInfo item) {
-    setCurrent(item.path, item.title, item.words[6]);
-    // Stopping the old song and playing this one hooks in here.
-    return true;
+bool ControlPanelDlg::SetListContorEvent(tagUIListInfo info, tagFileListInfo item) {
+    return m_events->SetListContorEvent(info, item);
+}
+
+void ControlPanelDlg::dragEnterEvent(QDragEnterEvent* e) {
+    if (e->mimeData()->hasUrls()) e->acceptProposedAction();
+}
+
+void ControlPanelDlg::dropEvent(QDropEvent* e) {
+    const QList<QUrl> urls = e->mimeData()->urls();
+    e->acceptProposedAction();
+    m_playList->AddDroppedFiles(urls);
 }
 
 // --- geometry and appearance -----------------------------------------------------------------
@@ -400,10 +386,21 @@ void ControlPanelDlg::paintEvent(QPaintEvent* e) {
 }
 
 void ControlPanelDlg::startAudio() {
+    // "autoplay" only for the start itself: a hand-over that came first has chosen the song.
+    const bool first = !m_audioStarted;
+    if (ensureAudio() && first &&
+        TextOps::decimalValue(readConfig(ConfigKeys::kAutoPlay, "0")) != 0) {
+        m_playList->RestoreLastPlayed();
+    }
+}
+
+bool ControlPanelDlg::ensureAudio() {
+    if (m_audioStarted || m_settingsSaved) return m_audioStarted;
     // Default device at 44.1 kHz; without a device the library falls back to its null output.
-    // "autoplay" (restoring the last song) follows here once playback is wired in.
     const OrvoAudio::Api* audio = AudioLibrary::api();
     m_audioStarted = audio != nullptr && audio->init(-1, 44100);
+    if (m_audioStarted) m_playback->setApi(audio);
+    return m_audioStarted;
 }
 
 void ControlPanelDlg::traceFirstPaint() {
@@ -421,6 +418,7 @@ void ControlPanelDlg::resizeEvent(QResizeEvent* e) {
     m_h = height();
     m_canvas->setWindowSize(m_w, m_h);
     LayoutControls(inset());
+    m_display->UpdateMarquee();
     m_canvas->OnInit();
     if (!m_translucent) m_canvas->setFullRepaint(true);
     update();

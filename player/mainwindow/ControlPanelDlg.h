@@ -17,7 +17,11 @@
 #include <memory>
 
 class ControlClass;
+class ControlEvent;
 class ControlLayout;
+class PlayListManager;
+class Playback;
+class PlaybackDisplay;
 class SkinControls;
 class UICanvar;
 
@@ -31,13 +35,17 @@ public:
     static constexpr int kUserMessage = 1024;
     static constexpr int kMsgSetOpacity = kUserMessage + 206;
     static constexpr int kMsgSetTranslucent = kUserMessage + 209;
+    static constexpr int kMsgAddFile = kUserMessage + 207;
+    static constexpr int kMsgSoundEffect = kUserMessage + 208;
     static constexpr int kMsgChangeBackground = kUserMessage + 210;
 
     explicit ControlPanelDlg(QWidget* parent = nullptr);
     ~ControlPanelDlg() override;
 
-    // A path handed over by a second start: show and activate the window; a non-empty path is
-    // appended to the play list, which is saved.
+    // Paths handed over by a second start: show and activate the window, append every path
+    // (folders expanded into their supported files) and play the first. Empty paths only bring
+    // the window forward.
+    Q_INVOKABLE void OpenHandedOverFiles(const QStringList& paths);
     Q_INVOKABLE void OpenHandedOverFile(const QString& path);
     // The paths of one hand-over (a second start's, or our own command line's), in order: each
     // non-empty one as OpenHandedOverFile takes it; none only brings the window forward.
@@ -48,10 +56,12 @@ public:
     void SetOpacity(int alpha);  // only while translucent
     void ChangeBackground(const tagUiBgSkinInfo& info, int targetOpacity);
     void ApplyRandomSkin();
+    // The player settings page's sound effect message (wParam 1: flat; else preset lParam + 1).
+    void ApplySoundEffect(qintptr wParam, qintptr lParam);
     // Lays every control out for the current size.
     void LayoutControls(int inset, int listScrollFlag = 0);
 
-    // Writes "wndsize", "loop", "mute", "volume" and "lastplayfile", once.
+    // Writes "wndsize", "loop", "mute", "volume", "lastplayfile" and "soundeffect", once.
     void saveSettings();
 
     // IControlEventS
@@ -67,12 +77,17 @@ public:
     int inset() const { return m_translucent ? WindowGeometry::kTranslucentInset : 0; }
     bool isTranslucent() const { return m_translucent; }
     bool isInitialised() const { return m_initialised; }
-    bool isLoop() const { return m_loop; }
+    bool isLoop() const;
     QString skinId() const { return m_skinId; }
     int transparencyValue() const { return m_transparency; }
-    QString currentPath() const { return m_currentPath; }
-    QString currentTitle() const { return m_currentTitle; }
-    int currentIndex() const { return m_currentIndex; }
+    QString currentPath() const;
+    QString currentTitle() const;
+    int currentIndex() const;
+    ControlLayout& layout() { return *m_layout; }
+    Playback& playback() { return *m_playback; }
+    PlayListManager& playList() { return *m_playList; }
+    PlaybackDisplay& display() { return *m_display; }
+    ControlEvent& events() { return *m_events; }
     bool isFading() const { return m_fader.isRunning(); }
 
 signals:
@@ -91,33 +106,33 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void leaveEvent(QEvent* e) override;
     void wheelEvent(QWheelEvent* e) override;
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
 
 private:
     void buildControls();
     void initDialog();
-    void LoadPlayListAtStart();
     void applyMinimumSize();
-    void setCurrent(const QString& path, const QString& title, int index);
     void updateCursor(HitCode code);
     void fadeStep(int opacity);
     void backgroundDone();
     void traceFirstPaint();
     void applyWindowIcon();
     void startAudio();
+    bool ensureAudio();
+    void applyStartSettings();
 
-    // Settings and current song.
     int m_transparency = 255;
-    int m_marqueeDirection = 0;
-    int m_playing = 0;
-    QString m_currentPath;
-    QString m_currentTitle;
-    bool m_loop = false;
-    int m_currentIndex = 0;
 
     std::unique_ptr<ControlClass> m_rects;
     std::unique_ptr<SkinControls> m_controls;
     std::unique_ptr<ControlLayout> m_layout;
     std::unique_ptr<UICanvar> m_canvas;
+    // Playback, the play list's operations, what they show and the control events.
+    std::unique_ptr<Playback> m_playback;
+    std::unique_ptr<PlaybackDisplay> m_display;
+    std::unique_ptr<PlayListManager> m_playList;
+    std::unique_ptr<ControlEvent> m_events;
     bool m_initialised = false;
     int m_w = WindowGeometry::kDefaultWidth;
     int m_h = WindowGeometry::kDefaultHeight;

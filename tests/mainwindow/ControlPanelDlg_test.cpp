@@ -1,4 +1,5 @@
 #include "mainwindow/ControlPanelDlg.h"
+#include "mainwindow/PlaybackDisplay.h"
 #include "mainwindow/SkinControls.h"
 
 #include "controls/UIButton.h"
@@ -7,6 +8,7 @@
 #include "controls/UIList.h"
 #include "controls/UISlider.h"
 #include "core/ConfigKeys.h"
+#include "core/Playback.h"
 #include "core/StoreBinding.h"
 #include "platform/DataDirectory.h"
 
@@ -14,9 +16,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTimer>
 
 using namespace ConfigKeys;
 using namespace Qt::StringLiterals;
@@ -270,8 +274,10 @@ TEST_F(ControlPanelDlgTest, ButtonsSwapTheirPicturesAndTheNextStartReadsTheSetti
         EXPECT_EQ(c.listxhButton->GetButtonImg(), 2);
         click(w, c.volumeIco);
         EXPECT_EQ(c.volumeIco->GetButtonImg(), 2);
+        // Nothing to play: the play button goes back to its play picture once the click is done.
         click(w, c.playButton);
-        EXPECT_EQ(c.playButton->GetButtonImg(), 2);
+        QApplication::processEvents();
+        EXPECT_EQ(c.playButton->GetButtonImg(), 1);
         click(w, c.listxhButton);
         click(w, c.listxhButton);
         EXPECT_TRUE(w.isLoop());
@@ -323,6 +329,74 @@ TEST_F(ControlPanelDlgTest, HandedOverFileShowsTheWindowAndJoinsTheSavedList) {
     EXPECT_TRUE(w.controls().musicList->hasSongs());
     // That the list is saved is checked end to end; here it comes back at the next start.
     EXPECT_EQ(ControlPanelDlg().controls().musicList->GetListCount(), before + 1);
+}
+
+TEST_F(ControlPanelDlgTest, StartSettingsSoundEffectLongTitleAndMinimiseWithoutTray) {
+    // The store only replaces keys the file holds.
+    QFile stored(DataDirectory::path() + u"config.xml"_s);
+    ASSERT_TRUE(stored.open(QIODevice::ReadWrite));
+    if (!stored.readAll().contains("soundeffect")) stored.write("<soundeffect value=\"0\" />\n");
+    stored.close();
+    setConfig({{kMute, u"2"_s}, {kVolume, u"20"_s}, {kSoundEffect, u"4"_s}});
+    {
+        ControlPanelDlg w;
+        w.show();
+        EXPECT_TRUE(w.playback().isMuted());
+        EXPECT_FLOAT_EQ(w.playback().volume(), 20.0f / 41.0f);
+        EXPECT_EQ(w.playback().soundEffect(), 4);
+        EXPECT_EQ(w.controls().positionSlider->value(), 0);  // no filled stretch at 00:00
+        // A title wider than the window: the label stays inside, the marquee scrolls it.
+        const QString title = QString(u"很长的歌名 "_s).repeated(12);
+        w.display().SongStarted(title);
+        UILable* name = w.controls().musicNameLable;
+        EXPECT_EQ(w.windowTitle(), u"欧沃播放器-"_s + title);
+        EXPECT_GE(name->x(), 0);
+        EXPECT_LE(name->x() + name->width(), w.width());
+        EXPECT_TRUE(w.display().isMarqueeRunning() && w.display().isProgressRunning());
+        for (int i = 0; i < 5; ++i) w.display().OnMarqueeTimer();
+        EXPECT_EQ(name->scrollOffset(), 5);
+        saveArtifact(w, "long-title");
+        w.display().SongStopped();
+        EXPECT_EQ(w.windowTitle(), u"欧沃播放器"_s);
+        EXPECT_FALSE(w.display().isMarqueeRunning() || w.display().isProgressRunning());
+        EXPECT_EQ(name->text() + w.controls().totalTimeLable->text(), u"00:00"_s);
+        // Offscreen there is no tray: minimising keeps the window reachable.
+        click(w, w.controls().minButton);
+        EXPECT_TRUE(w.isVisible());
+        EXPECT_TRUE(w.isMinimized());
+        w.playback().SetSoundEffect(2);
+    }
+    EXPECT_EQ(config(kSoundEffect), u"2"_s);
+}
+
+// The real dialog with the player's filter text, several files at once; cancelling changes
+// nothing.
+TEST_F(ControlPanelDlgTest, AddButtonOpensTheFileDialogForSeveralFiles) {
+    const QString folder = m_dir.path() + u"/music"_s;
+    QDir().mkpath(folder);
+    for (const char* name : {"a.mp3", "B.MP3", "c.txt"})
+        QFile(folder + u'/' + name).open(QIODevice::WriteOnly);
+    ControlPanelDlg w;
+    w.show();
+    const int before = w.controls().musicList->GetListCount();
+    QString filter;
+    for (bool accept : {false, true}) {
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            filter = dialog->nameFilters().value(0);
+            EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFiles);
+            dialog->setDirectory(folder);
+            dialog->selectFile(u"\"a.mp3\" \"B.MP3\""_s);
+            QMetaObject::invokeMethod(dialog, accept ? "accept" : "reject");
+        });
+        click(w, w.controls().addButton);
+    }
+    EXPECT_TRUE(
+        filter.startsWith(u"音乐文件格式 (*.mp1;*.mp2;*.mp3;*.wma;*.flac;*.aac;*.ogg;*.ape)"_s));
+    QStringList added;
+    for (const tagFileListInfo& e : w.controls().musicList->items().mid(before)) added << e.title;
+    EXPECT_EQ(added, (QStringList{u"a"_s, u"B"_s}));
 }
 
 }  // namespace

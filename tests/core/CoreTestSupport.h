@@ -1,0 +1,72 @@
+#pragma once
+// Player core tests: the real audio library on its fast null output, the real tag reader and
+// store from the build, generated media (ORVO_TEST_MEDIA), a private data folder, and a view
+// that records what the window would be told.
+
+#include "core/AudioLibrary.h"
+#include "core/PlayerView.h"
+#include "core/StoreBinding.h"
+#include "core/TagReaderBinding.h"
+#include "tests/store/DataDirFixture.h"
+
+#include <QElapsedTimer>
+#include <QThread>
+
+class RecordingView : public PlayerView {
+public:
+    void SongStarted(const QString& title) override { events << QStringLiteral("start ") + title; }
+    void SongStopped() override { events << QStringLiteral("stop"); }
+    void RowMarked(int row, int flag) override {
+        events << QStringLiteral("mark %1 %2").arg(row).arg(flag);
+    }
+    void ListChanged(bool) override {}
+    void AddingProgress(bool busy, int done, int total) override {
+        if (busy) progress << QStringLiteral("%1/%2").arg(done).arg(total);
+    }
+    // The events since the last call.
+    QStringList take() { return std::exchange(events, {}); }
+
+    QStringList events;
+    QStringList progress;
+};
+
+class CoreFixture : public DataDirFixture {
+protected:
+    void SetUp() override {
+        DataDirFixture::SetUp();
+        if (media().isEmpty()) GTEST_SKIP() << "ORVO_TEST_MEDIA is not set";
+        // The delivered config plus the sound effect's key, which the store only replaces.
+        QByteArray config = read(ORVO_SOURCE_DIR "/config.xml");
+        if (!config.contains("soundeffect")) config += "\n<soundeffect value=\"0\" />\n";
+        write("config.xml", config);
+        StoreBinding::setLibraryPath(ORVO_OUT_DIR "/libOrvo_XMLCtrl.so");
+        TagReaderBinding::setLibraryPath(ORVO_OUT_DIR "/libOrvo_MusicTags.so");
+        AudioLibrary::setLibraryPath(ORVO_OUT_DIR "/libOrvo_Audio.so");
+        qputenv("ORVO_AUDIO_OUTPUT", "null");
+        qputenv("ORVO_AUDIO_SPEED", "20");
+        m_api = AudioLibrary::api();
+        ASSERT_TRUE(m_api && m_api->init(-1, 44100));
+    }
+    void TearDown() override {
+        if (m_api) m_api->free();
+        DataDirFixture::TearDown();
+    }
+    static QString media(const QString& name = QString()) {
+        const QString dir = qEnvironmentVariable("ORVO_TEST_MEDIA");
+        return dir.isEmpty() || name.isEmpty() ? dir : dir + u'/' + name;
+    }
+    // Calls step every 10 ms until it answers true or 10 s have passed.
+    template <typename Step>
+    static bool until(Step step) {
+        QElapsedTimer clock;
+        clock.start();
+        while (!step()) {
+            if (clock.elapsed() > 10000) return false;
+            QThread::msleep(10);
+        }
+        return true;
+    }
+
+    const OrvoAudio::Api* m_api = nullptr;
+    RecordingView m_view;
+};
