@@ -6,6 +6,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <chrono>
+#include <system_error>
 
 namespace {
 bool fitsImageLimit(QSize size) {
@@ -119,7 +120,11 @@ bool CPictureEx::prepare(QSize size) {
 bool CPictureEx::play() {
     if (!m_ready || isPlaying()) return false;
     if (m_animation.frames().size() > 1) {
-        m_thread = std::thread(&CPictureEx::run, this);
+        try {
+            m_thread = std::thread(&CPictureEx::run, this);
+        } catch (const std::system_error&) {
+            // No thread to be had: the picture stays as it is.
+        }
         return false;
     }
     bool drawn;

@@ -1,31 +1,23 @@
 #pragma once
-// What the picture control's tests share: a log of the frames the animation thread reports,
-// received on the test's thread, and small file and picture helpers.
+// The frames a picture control's animation thread reports, received queued on the test's thread.
 
-#include <QColor>
-#include <QImage>
+#include "update/CPictureEx.h"
+
 #include <QList>
-#include <QMap>
-#include <QObject>
-#include <QString>
+#include <QTest>
 
-class CPictureEx;
-
-class FrameLog : public QObject {
-public:
-    explicit FrameLog(CPictureEx& picture);
+struct FrameLog : QObject {
+    explicit FrameLog(CPictureEx& picture) {
+        connect(&picture, &CPictureEx::frameShown, this, [this](int index, int hold) {
+            indices.append(index);
+            holds.append(hold);
+        });
+    }
     // Runs the event loop until `count` frames were reported or `ms` passed.
-    bool waitForCount(int count, int ms);
-    QList<int> indices() const { return m_indices; }
-    QList<int> holds() const { return m_holds; }
+    bool waitForCount(int count, int ms) {
+        return QTest::qWaitFor([&] { return indices.size() >= count; }, ms);
+    }
 
-private:
-    QList<int> m_indices;
-    QList<int> m_holds;
+    QList<int> indices;
+    QList<int> holds;
 };
-
-bool writeFile(const QString& path, const QByteArray& bytes);
-void pumpEvents(int ms);
-// The image as rows of letters, one per pixel ('?' for a colour not in the map), rows joined by
-// spaces.
-QString rows(const QImage& image, const QMap<QChar, QColor>& colors);
