@@ -146,6 +146,9 @@ void CPictureEx::setWake(bool signalled) {
 
 void CPictureEx::stop() {
     m_stop = true;
+    // Reached from a slot wrongly connected directly to frameShown(): the thread cannot join
+    // itself, it ends on the flag and the next stop() from the UI thread joins it.
+    if (m_thread.get_id() == std::this_thread::get_id()) return;
     setWake(true);
     // The thread does no unbounded work between its checks of the stop flag, so joining cannot
     // hang, and it can never outlive the frames that clear() releases.
