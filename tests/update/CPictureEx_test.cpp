@@ -1,0 +1,192 @@
+// The picture control on the offscreen platform: what each kind of file loads as, the animation
+// thread's frame order and holds, stopping, reloading and destroying while it plays, and decoded
+// frames disposed at the pixels. Waits have limits; times are only checked from below.
+#include "GifPieces.h"
+#include "PictureExTestSupport.h"
+
+#include <gtest/gtest.h>
+#include <QBuffer>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+namespace {
+using namespace gif;
+
+QByteArray encoded(const QImage& image, const char* format) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+QByteArray threeFrames(int delay) {
+    return header(6, 4) + application() + control(delay) + image({0, 0, 6, 4}, kRed) +
+           control(delay) + image({1, 1, 2, 2}, kGreen) + control(delay) +
+           image({3, 0, 3, 4}, kBlue) + ";";
+}
+
+TEST(CPictureEx, LoadsWhatItCanShowAndRefusesTheRest) {
+    QImage still(7, 5, QImage::Format_RGB32);
+    still.fill(Qt::magenta);
+    const QByteArray animated = threeFrames(10);
+    const QRect r(0, 0, 3, 3);
+    const QByteArray undecodable("\x2C\0\0\0\0\3\0\3\0\0\x0F\1\0\0", 14);  // LZW code size 15
+    const QColor red = color(kRed);
+    const struct Row {
+        const char* name;
+        QByteArray bytes;
+        QSize size;  // empty: refused
+        int frames;  // 0: a still picture, which play() draws
+        QColor topLeft;
+    } rows[] = {
+        {"PNG at its natural size", encoded(still, "PNG"), {7, 5}, 0, Qt::magenta},
+        {"BMP", encoded(still, "BMP"), {7, 5}, 0, Qt::magenta},
+        {"one-frame GIF", header(5, 4) + image({0, 0, 5, 4}, kRed) + ";", {5, 4}, 0, red},
+        {"animation", animated, {6, 4}, 3, {}},
+        {"animation cut in its last frame", animated.first(animated.size() - 6), {6, 4}, 2, {}},
+        {"one of two frames decodes: still",
+         header(3, 3) + image(r, kRed) + undecodable,
+         {3, 3},
+         0,
+         red},
+        {"plain text dropped", header(3, 3) + plainText("x") + image(r, kRed), {3, 3}, 0, red},
+        {"frame outside keeps its turn",
+         header(3, 3) + image(r, 1) + image({60000, 60000, 2, 2}, 2),
+         {3, 3},
+         2,
+         {}},
+        {"text", "hello", {}, 0, {}},
+        {"GIF signature and garbage", "GIF89a\x01\x02garbage", {}, 0, {}},
+        {"no frames", header(4, 4) + comment("only") + ";", {}, 0, {}},
+        {"huge logical screen", header(65535, 65535) + image(r, 1) + image(r, 2), {}, 0, {}},
+        {"zero-size screen", header(0, 0) + image(r, 1) + image(r, 2), {}, 0, {}},
+        {"huge PNG", encoded(QImage(5000, 5000, QImage::Format_Mono), "PNG"), {}, 0, {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        CPictureEx picture;
+        const bool loaded = picture.loadData(row.bytes);
+        ASSERT_EQ(loaded, !row.size.isEmpty());
+        EXPECT_EQ(picture.isReady(), loaded);
+        EXPECT_EQ(picture.imageSize(), row.size);
+        if (loaded) {
+            EXPECT_EQ(picture.size(), row.size);
+        }
+        EXPECT_EQ(picture.frames().size(), row.frames);
+        EXPECT_EQ(picture.play(), loaded && row.frames == 0);
+        EXPECT_EQ(picture.isPlaying(), row.frames > 1);
+        if (row.topLeft.isValid()) {
+            EXPECT_EQ(picture.grab().toImage().pixelColor(0, 0), row.topLeft);
+        }
+    }
+    QTemporaryDir dir;
+    QFile file(dir.filePath("busy.gif"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(animated) == animated.size());
+    file.close();
+    CPictureEx picture;
+    EXPECT_TRUE(picture.load(file.fileName()));
+    EXPECT_EQ(picture.frames().size(), 3);
+    EXPECT_FALSE(picture.load(dir.filePath("missing.gif")));
+    EXPECT_FALSE(picture.isReady());
+    EXPECT_FALSE(picture.load(dir.path()));
+}
+
+TEST(CPictureEx, PlaysFramesInOrderHoldingEachForItsDelay) {
+    // Delays 0 and 10 hold 100 ms, 50 holds 500 ms, no control extension 100 ms.
+    const QRect r(0, 0, 2, 2);
+    CPictureEx picture;
+    ASSERT_TRUE(picture.loadData(header(2, 2) + control(0) + image(r, 1) + control(10) +
+                                 image(r, 2) + control(50) + image(r, 3) + image(r, 0) + ";"));
+    FrameLog log(picture);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_FALSE(picture.play());
+    EXPECT_FALSE(picture.play());  // already playing: no second thread
+    ASSERT_TRUE(log.waitForCount(9, 10000));
+    EXPECT_GE(clock.elapsed(), 1600);  // two whole passes were held before the ninth frame
+    picture.stop();
+    EXPECT_EQ(log.indices.first(9), QList<int>({0, 1, 2, 3, 0, 1, 2, 3, 0}));
+    EXPECT_EQ(log.holds.first(4), QList<int>({100, 100, 500, 100}));
+}
+
+TEST(CPictureEx, StopCutsALongDelayShortAndPlayGoesOnWithTheSameFrame) {
+    CPictureEx picture;
+    ASSERT_TRUE(picture.loadData(threeFrames(65535)));
+    FrameLog log(picture);
+    picture.play();
+    ASSERT_TRUE(log.waitForCount(1, 5000));
+    EXPECT_EQ(log.holds.first(), 655350);
+    EXPECT_EQ(picture.grab().toImage().pixelColor(5, 3), color(kRed));
+    QElapsedTimer clock;
+    clock.start();
+    picture.stop();
+    EXPECT_LT(clock.elapsed(), 2000);
+    EXPECT_FALSE(picture.isPlaying());
+    picture.play();
+    ASSERT_TRUE(log.waitForCount(2, 5000));
+    EXPECT_EQ(log.indices, QList<int>({0, 0}));
+    // A new load while playing stops the old thread first.
+    EXPECT_TRUE(picture.loadData(threeFrames(0)));
+    EXPECT_FALSE(picture.isPlaying());
+    picture.play();
+    ASSERT_TRUE(log.waitForCount(4, 5000));
+    // Destroyed while playing: the thread is joined, its queued repaints are dropped.
+    auto* doomed = new CPictureEx;
+    ASSERT_TRUE(doomed->loadData(threeFrames(0)));
+    doomed->play();
+    delete doomed;
+    QTest::qWait(50);
+}
+
+TEST(CPictureEx, DecodedFramesKeepTheirPlaceTransparencyAndDisposal) {
+    // Blue; then red at (1, 1) with a transparent corner, restoring what lay below; then green at
+    // (2, 0), leaving the background.
+    CPictureEx picture;
+    ASSERT_TRUE(picture.loadData(
+        header(4, 3) + control(10, 1) + image({0, 0, 4, 3}, kBlue) + control(10, 3, kWhite) +
+        image({1, 1, 2, 2}, [](int x, int y) { return x + y ? kRed : kWhite; }) + control(10, 2) +
+        image({2, 0, 2, 1}, kGreen) + ";"));
+    ASSERT_EQ(picture.frames().size(), 3);
+    GifAnimation animation;  // the animation thread's steps, one by one
+    ASSERT_TRUE(animation.prepare({4, 3}, Qt::white, picture.backgroundColor()));
+    animation.setFrames(picture.frames());
+    const QMap<QChar, QColor> letters = {{'B', color(kBlue)},
+                                         {'R', color(kRed)},
+                                         {'G', color(kGreen)},
+                                         {'.', picture.backgroundColor()}};
+    // r resume, s show, d dispose, a advance, | look. A resume after a show is what playing
+    // again after a stop does: the frame drawn last is undone, then drawn again.
+    QStringList seen;
+    for (const QChar step : QString("rs|das| r| sd| as| d| a|")) {
+        if (step == 'r') animation.resume();
+        if (step == 's') animation.show();
+        if (step == 'd') animation.dispose();
+        if (step == 'a') animation.advance();
+        if (step != '|') continue;
+        QString look;
+        for (int i = 0; i < 12; ++i)
+            look += letters.key(animation.image().pixelColor(i % 4, i / 4).toRgb(), '?');
+        seen.append(look);
+    }
+    EXPECT_EQ(seen, QStringList({"BBBBBBBBBBBB", "BBBBBBRBBRRB", "BBBBBBBBBBBB", "BBBBBBBBBBBB",
+                                 "BBGGBBBBBBBB", "BB..BBBBBBBB", "............"}));
+}
+
+TEST(CPictureEx, DeliveredBusySpinnerTurns) {
+    CPictureEx picture;
+    ASSERT_TRUE(picture.load(ORVO_SOURCE_DIR "/res/checknew.gif"));
+    ASSERT_GE(picture.frames().size(), 2);
+    EXPECT_NE(picture.frames()[0].picture, picture.frames()[1].picture);
+    FrameLog log(picture);
+    picture.play();
+    ASSERT_TRUE(log.waitForCount(1, 5000));
+    picture.stop();
+    // The spinner's transparent parts show the background, its spokes do not.
+    const QImage shot = picture.grab().toImage();
+    ASSERT_EQ(shot.size(), picture.imageSize());
+    const QColor corner = shot.pixelColor(0, 0);
+    EXPECT_EQ(corner, picture.backgroundColor());
+    EXPECT_NE(shot.pixelColor(shot.width() / 2, 2), corner);
+}
+}  // namespace

@@ -1,0 +1,124 @@
+// The block walker on GIFs put together block by block: which frames it finds and what each
+// one-frame GIF holds; then truncated, mutated, random and endless bytes, where the walk must end
+// with the walk and the extraction agreeing.
+#include "update/GifWalker.h"
+#include "GifPieces.h"
+
+#include <gtest/gtest.h>
+#include <QList>
+#include <optional>
+#include <random>
+
+namespace {
+QList<GifFrameBlock> extractAll(const QByteArray& bytes) {
+    GifWalker walker(bytes);
+    QList<GifFrameBlock> frames;
+    while (auto frame = walker.extractFrame()) frames.append(*frame);
+    EXPECT_EQ(GifWalker::Walk(bytes).counted, frames.size());
+    return frames;
+}
+
+TEST(GifWalker, FindsTheFramesBetweenEveryKindOfBlockUpToTheFirstBrokenOne) {
+    using namespace gif;
+    const QByteArray head = header(8, 6);
+    const QRect full(0, 0, 8, 6), part(2, 1, 3, 4);
+    const quint32 none = GifWalker::kNoDelay;
+    struct Frame {  // what the walker must read from a frame's piece
+        QRect rect;
+        quint32 delay, disposal;
+        bool isImage = true;
+    };
+    struct Piece {
+        QByteArray bytes;
+        std::optional<Frame> frame;  // none: skipped, or the end of the walk
+    };
+    const QList<Piece> rows[] = {
+        {{image(full, kRed), Frame{full, none, 0}}, {";"}},
+        {{application() + comment("a")},
+         {control(7, 3) + comment("inside") + image(part, kGreen), Frame{part, 7, 3}},
+         {comment(QByteArray(600, 'c'))},
+         {control(0, 2) + image(
+                              full, [](int x, int) { return x % 4; }, true),
+          Frame{full, 0, 2}},
+         {";" + image(full, kRed)}},
+        {{control(7, 1) + application() + control(9, 3) + image(full, 1), Frame{full, 7, 1}}},
+        {{control(5) + plainText("Hello"), Frame{{}, 5, 0, false}},
+         {image(QRect(3, 3, 0, 0), 1), Frame{{3, 3, 0, 0}, none, 0}}},
+        {{extension(0x2A, {}, "unknown labels are skipped like comments")},
+         {image(part, kBlue), Frame{part, none, 0}},
+         {"\x99" + image(full, 1)}},
+        {{image(part, 1), Frame{part, none, 0}}, {control(5) + ";"}},
+        {{image(part, 1), Frame{part, none, 0}}, {control(5) + "x"}},
+        {{image(part, 1), Frame{part, none, 0}},
+         {QByteArray("\x21\xFE\x05"
+                     "ab",
+                     5)}},
+        {{image(part, 1), Frame{part, none, 0}}, {"!"}},
+        {{comment("nothing else")}},
+    };
+    for (const QList<Piece>& row : rows) {
+        QByteArray bytes = head;
+        QList<QByteArray> gifs;
+        for (const Piece& piece : row) {
+            bytes += piece.bytes;
+            if (piece.frame) gifs.append(head + piece.bytes + ';');
+        }
+        SCOPED_TRACE(bytes.toHex().toStdString());
+        const QList<GifFrameBlock> frames = extractAll(bytes);
+        ASSERT_EQ(frames.size(), gifs.size());
+        for (int i = 0, f = 0; i < row.size(); ++i) {
+            if (!row[i].frame) continue;
+            const Frame& e = *row[i].frame;
+            const GifFrameBlock& got = frames[f];
+            EXPECT_EQ(QRect(got.x, got.y, got.width, got.height), e.rect);
+            EXPECT_EQ(got.delay, e.delay);
+            EXPECT_EQ(got.disposal, e.disposal);
+            EXPECT_EQ(got.isImage, e.isImage);
+            EXPECT_EQ(got.gif, gifs[f++]);
+        }
+    }
+    for (const QByteArray& bytes : {QByteArray("GIF89a\x02\0\x02\0", 10), head.first(20),
+                                    QByteArray("\x89PNG\r\n\x1a\n0000000000000", 21)})
+        EXPECT_FALSE(GifWalker(bytes).hasHeader());
+}
+
+TEST(GifWalker, HostileBytesEndTheWalkAfterTheLastCompleteFrame) {
+    using namespace gif;
+    // Cut at every byte: exactly the frames that ended before the cut.
+    QByteArray bytes = header(16, 16) + application() + comment("made here");
+    QList<qsizetype> ends;
+    for (int i = 0; i < 4; ++i) {
+        bytes += control(10 * i, i) +
+                 image(QRect(i, i, 16 - i, 16 - i), [i](int x, int y) { return (x + y + i) % 4; });
+        ends.append(bytes.size());
+    }
+    const QList<GifFrameBlock> whole = extractAll(bytes + ';');
+    for (qsizetype n = 0; n <= bytes.size(); ++n) {
+        const QList<GifFrameBlock> frames = extractAll(bytes.first(n));
+        ASSERT_EQ(frames.size(),
+                  std::count_if(ends.begin(), ends.end(), [n](qsizetype e) { return e <= n; }))
+            << n;
+        for (qsizetype i = 0; i < frames.size(); ++i) ASSERT_EQ(frames[i].gif, whole[i].gif);
+    }
+    // Mutated and random bytes: whatever comes out is a one-frame GIF no larger than the input.
+    std::mt19937 random(20261207);
+    for (int round = 0; round < 4000; ++round) {
+        QByteArray input = round % 2 ? QByteArray(round % 4 == 1 ? "GIF89a" : "") : bytes;
+        if (round % 2 == 0) {
+            for (int flips = 1 + random() % 4; flips > 0; --flips)
+                input[random() % input.size()] = char(random());
+        }
+        for (int n = round % 2 ? random() % 300 : 0; n > 0; --n) input += char(random());
+        for (const GifFrameBlock& frame : extractAll(input)) {
+            ASSERT_LE(frame.gif.size(), input.size() + 1);
+            ASSERT_TRUE(frame.gif.startsWith(input.first(13)) && frame.gif.endsWith(';'));
+        }
+    }
+    // An endless run of extensions on a huge image: one pass, one frame, sizes reported as read.
+    QByteArray endless = header(65535, 65535);
+    for (int i = 0; i < 200000; ++i) endless += comment({}) + control(1);
+    const GifWalkSummary summary = GifWalker::Walk(endless + image(QRect(65534, 65534, 1, 1), 1));
+    EXPECT_EQ(QSize(summary.width, summary.height), QSize(65535, 65535));
+    EXPECT_EQ(summary.extracted, 1);
+}
+}  // namespace
