@@ -47,9 +47,6 @@ public:
     // the window forward.
     Q_INVOKABLE void OpenHandedOverFiles(const QStringList& paths);
     Q_INVOKABLE void OpenHandedOverFile(const QString& path);
-    // The paths of one hand-over (a second start's, or our own command line's), in order: each
-    // non-empty one as OpenHandedOverFile takes it; none only brings the window forward.
-    Q_INVOKABLE void OpenHandedOverFiles(const QStringList& paths);
 
     // Geometry and appearance, called by the buttons and the interface settings page.
     void SetTranslucent(bool on);
