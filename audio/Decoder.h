@@ -24,6 +24,9 @@ public:
 
     // Length in output frames from the container (or stream) duration; 0 when unknown.
     std::int64_t lengthFrames() const { return m_lengthFrames; }
+    // The output frame decode() delivers next, i.e. how far the data has been decoded; -1 right
+    // after a seek, until the first frame tells where it landed.
+    std::int64_t decodedFrames() const { return m_positionKnown ? m_position : -1; }
     int outRate() const { return m_outRate; }
 
     // Appends the next decoded frames (2 floats each) to out. Returns false, appending nothing,

@@ -72,7 +72,9 @@ ORVO_AUDIO_EXPORT bool channelStop(Handle stream);
 // Stopped also after the end of the data has been heard, and for unknown handles.
 ORVO_AUDIO_EXPORT Activity channelIsActive(Handle stream);
 
-// Length of the decoded data in bytes; 0 when unknown; -1 for an unknown handle.
+// Length of the decoded data in bytes; 0 when unknown; -1 for an unknown handle. It starts as
+// the file announces and follows what really decodes: it grows while playing passes an estimate
+// (ADTS AAC) and, once the data has ended, is what was decoded (headers that promise more).
 ORVO_AUDIO_EXPORT std::int64_t channelGetLength(Handle stream);
 // Position of what has actually been heard, in bytes; -1 for an unknown handle.
 ORVO_AUDIO_EXPORT std::int64_t channelGetPosition(Handle stream);

@@ -100,7 +100,8 @@ std::int64_t Stream::heardFrames(std::int64_t latencyFrames) const {
 }
 
 bool Stream::seek(std::int64_t frame) {
-    if (frame < 0 || (m_lengthFrames > 0 && frame > m_lengthFrames)) {
+    const std::int64_t length = lengthFrames();
+    if (frame < 0 || (length > 0 && frame > length)) {
         return false;
     }
     std::lock_guard<std::mutex> lock(m_seekMutex);
@@ -209,6 +210,7 @@ void Stream::decodeLoop() {
     std::size_t pendingAt = 0;  // frames of `pending` already written
     std::uint64_t serial = 0;
     std::uint64_t switchIndex = 0;  // where in the ring the data of `serial` starts
+    std::int64_t startFrame = 0;    // where the data of `serial` starts in the file
     bool eof = false;
     const auto poll = std::chrono::microseconds(m_pollMicros);
     // m_pollMicros is 10 ms scaled by the output's speed; the same scale applies to audio time.
@@ -220,6 +222,7 @@ void Stream::decodeLoop() {
         if (want != serial) {
             const std::int64_t target = m_seekTarget.load(std::memory_order_relaxed);
             eof = !m_decoder->seek(target);
+            startFrame = target;
             pending.clear();
             pendingAt = 0;
             serial = want;
@@ -237,8 +240,9 @@ void Stream::decodeLoop() {
         if (pendingAt * 2 >= pending.size()) {
             pending.clear();
             pendingAt = 0;
-            if (!m_decoder->decode(pending)) {
-                eof = true;
+            eof = !m_decoder->decode(pending);
+            correctLength(eof, startFrame);
+            if (eof) {
                 m_eofSerial.store(serial, std::memory_order_release);
                 continue;
             }
@@ -269,6 +273,19 @@ void Stream::decodeLoop() {
         m_decoderEnded = true;
     }
     m_wake.notify_all();
+}
+
+void Stream::correctLength(bool ended, std::int64_t startFrame) {
+    const std::int64_t length = m_lengthFrames.load(std::memory_order_relaxed);
+    const std::int64_t decoded = m_decoder->decodedFrames();
+    if (ended) {
+        // A seek past the real end decodes nothing: the end is then where playing resumed.
+        m_lengthFrames.store(std::max(decoded, startFrame), std::memory_order_release);
+    } else if (length > 0 && decoded > length) {
+        // Ahead of what is heard, so the position never passes the length. An unknown length
+        // (0) stays unknown until the end.
+        m_lengthFrames.store(decoded, std::memory_order_release);
+    }
 }
 
 std::size_t Stream::mix(float* out, std::size_t frames) {

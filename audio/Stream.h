@@ -46,7 +46,9 @@ public:
 
     const std::string& path() const { return m_path; }
     int rate() const { return m_rate; }
-    std::int64_t lengthFrames() const { return m_lengthFrames; }
+    // The container's length until the data proves it wrong: it grows while decoding passes it
+    // (estimated lengths) and becomes what was decoded at the end (headers that promise more).
+    std::int64_t lengthFrames() const { return m_lengthFrames.load(std::memory_order_acquire); }
 
     // Control side. pollMicros: how long the decoder sleeps when the ring is full.
     bool startDecoder(int pollMicros);
@@ -85,6 +87,8 @@ private:
     };
 
     void decodeLoop();
+    // Decoder thread: corrects the length by what was decoded; `ended` when the data ended.
+    void correctLength(bool ended, std::int64_t startFrame);
     void wakeDecoder();
     // Sleeps until woken (seek, play, the end) after the decoder read `wakeGen`, or until
     // `timeout` passes.
@@ -99,7 +103,7 @@ private:
     const std::string m_path;
     Reaper& m_reaper;
     const int m_rate;
-    const std::int64_t m_lengthFrames;
+    std::atomic<std::int64_t> m_lengthFrames;  // written by the decoder thread
     // Made by startDecoder(): a stream opened only to read its tags or length stays small.
     std::unique_ptr<RingBuffer> m_ring;
 

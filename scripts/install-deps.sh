@@ -13,6 +13,7 @@ PACKAGES=(
   fonts-noto-cjk libxcb-cursor0
   libjmac-java default-jre-headless
   clang-format valgrind python3
+  python3-mutagen  # test only: the tag oracle of the extended (ORVO_CORPUS) tests
 )
 
 missing=()

@@ -34,15 +34,20 @@ def syncsafe(n):
 
 
 def text_payload(text, encoding):
-    """encoding: 'latin1', 'gbk' (bytes marked Latin-1), 'utf16', 'utf8'."""
-    if encoding == "latin1":
-        return b"\x00" + text.encode("latin-1")
-    if encoding == "gbk":
-        return b"\x00" + text.encode("gbk")
-    if encoding == "utf16":
-        return b"\x01" + text.encode("utf-16")  # with BOM
-    if encoding == "utf8":
-        return b"\x03" + text.encode("utf-8")
+    """encoding: 'latin1', 'gbk' (bytes marked Latin-1), 'utf16' (a mark per value), 'utf8',
+    'utf16le-nomark' / 'utf16be-nomark' (UTF-16 without byte-order marks, as some writers do),
+    'utf16-mark-once' (a big-endian mark on the first value only).
+    A list of texts is a frame of several values, zero-separated."""
+    values = text if isinstance(text, list) else [text]
+    if encoding in ("latin1", "gbk", "utf8"):
+        codec = {"latin1": "latin-1", "gbk": "gbk", "utf8": "utf-8"}[encoding]
+        return {"latin1": b"\x00", "gbk": b"\x00", "utf8": b"\x03"}[encoding] + b"\x00".join(
+            v.encode(codec) for v in values)
+    if encoding == "utf16-mark-once":  # only the first value marked (big-endian), as some do
+        return b"\x01\xfe\xff" + b"\x00\x00".join(v.encode("utf-16-be") for v in values)
+    codec = {"utf16": "utf-16", "utf16le-nomark": "utf-16-le", "utf16be-nomark": "utf-16-be"}
+    if encoding in codec:
+        return b"\x01" + b"\x00\x00".join(v.encode(codec[encoding]) for v in values)
     raise ValueError(encoding)
 
 
@@ -82,6 +87,30 @@ def ape_tag(items):
     def block(flags):
         return b"APETAGEX" + struct.pack("<IIII", 2000, size, len(items), flags) + b"\x00" * 8
     return block(0xA0000000) + body + block(0x80000000)
+
+
+# ---- FLAC -----------------------------------------------------------------------------------
+
+def flac_with_comments(flac, comments):
+    """The FLAC file with its Vorbis comment block replaced by `comments` (a list of
+    "KEY=value"; a key may repeat), other metadata but STREAMINFO dropped."""
+    assert flac[:4] == b"fLaC"
+    pos, streaminfo = 4, None
+    while True:
+        header = flac[pos]
+        size = int.from_bytes(flac[pos + 1:pos + 4], "big")
+        if header & 0x7F == 0:
+            streaminfo = flac[pos + 4:pos + 4 + size]
+        pos += 4 + size
+        if header & 0x80:
+            break
+    vendor = b"orvo"
+    body = struct.pack("<I", len(vendor)) + vendor + struct.pack("<I", len(comments))
+    for c in comments:
+        data = c.encode("utf-8")
+        body += struct.pack("<I", len(data)) + data
+    return (b"fLaC" + bytes([0]) + len(streaminfo).to_bytes(3, "big") + streaminfo
+            + bytes([0x84]) + len(body).to_bytes(3, "big") + body + flac[pos:])
 
 
 def write(path, *parts):
@@ -154,9 +183,30 @@ def make(out, tmp):
     write(o("adts.aac"), id3v2(4, [("TIT2", "AAC 标题", "utf8"), ("TPE1", "AAC Artist", "utf8")]),
           read(bare_aac))
 
+    # Several values in one field, joined with " / ": ID3v2.4 lists, zero-separated values and
+    # repeated frames in ID3v2.3, APE lists (UTF-8, and GBK that TagLib drops).
+    write(o("multi_id3v24.mp3"), id3v2(4, [("TIT2", ["Part 1", "Part 2"], "utf8"),
+                                           ("TPE1", ["张三", "李四"], "utf8")]), mp3)
+    write(o("multi_id3v23.mp3"), id3v2(3, [("TIT2", "Duet", "utf16"),
+                                           ("TPE1", ["Ray", "Anita"], "utf16"),
+                                           ("TPE1", "Jo", "latin1")]), mp3)
+    write(o("multi_ape.mp3"), mp3,
+          ape_tag([("Title", "One\x00Two".encode()),
+                   ("Artist", "周杰伦\x00蔡依林".encode("gbk"))]))
+    # UTF-16 without byte-order marks: zero bytes give the order away in mostly ASCII text,
+    # the likelier reading decides for Chinese alone; a marked value keeps its own order.
+    write(o("nomark_le.mp3"), id3v2(3, [("TIT2", "月亮 Moon", "utf16le-nomark"),
+                                        ("TPE1", "邓丽君", "utf16le-nomark")]), mp3)
+    write(o("nomark_be.mp3"), id3v2(4, [("TIT2", "Hello 世界", "utf16be-nomark"),
+                                        ("TPE1", "王菲", "utf16be-nomark")]), mp3)
+    write(o("nomark_mixed.mp3"), id3v2(3, [("TIT2", ["Mixed"], "utf16be-nomark"),
+                                           ("TPE1", ["Alpha", "Beta"], "utf16-mark-once")]), mp3)
+
     # Formats whose tags ffmpeg writes itself.
     ffmpeg(o("vorbis.ogg"), ["-c:a", "libvorbis"], {"title": "Ogg 标题", "artist": "Ogg Artist"})
     ffmpeg(o("flac.flac"), ["-c:a", "flac"], {"title": "FLAC 标题", "artist": "FLAC Artist"})
+    write(o("multi.flac"), flac_with_comments(read(o("flac.flac")), [
+        "TITLE=Rain", "ARTIST=Artist 1", "artist=Artist 2", "TITLE=Snow"]))
     ffmpeg(o("asf.wma"), ["-c:a", "wmav2", "-b:a", "32k"],
            {"title": "WMA 标题", "artist": "WMA Artist"})
     ffmpeg(o("mp4.m4a"), ["-c:a", "aac", "-b:a", "32k"],

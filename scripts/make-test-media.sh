@@ -105,6 +105,11 @@ record steps.mp3 "四段音阶 MP3" 40 0 0
 cp "$TMP/tone1k.mp3" "$TMP/中文歌曲.mp3"
 record "中文歌曲.mp3" "一千赫兹 MP3" 3 1000 1000
 
+# ADTS AAC has no length field: FFmpeg estimates it from the first frames' bit rate. Noise first,
+# silence after (far fewer bytes) makes a 4 s file that announces about 1.3 s.
+ff -f lavfi -i "aevalsrc=if(lt(t\,1)\,0.8*random(0)-0.4\,0):s=$RATE:d=4" \
+   -c:a aac -b:a 128k -f adts "$TMP/burst.aac"
+
 # Broken files: none of them may crash or hang the player.
 mkdir -p "$TMP/broken"
 python3 "$MEDIA/tagtool.py" truncate "$TMP/tone1k.mp3" "$TMP/broken/truncated.mp3" 0.4

@@ -45,10 +45,10 @@ ApeRawItems ApeRawReader::parse(const QByteArray& tag) {
         const QByteArray key = tag.mid(keyStart, keyEnd - keyStart).toLower();
         const bool isText = ((flags >> 1) & 3) == 0;
         if (isText) {
-            // Several values are separated by zero bytes; the first one names the song.
-            QByteArray value = tag.mid(valueStart, valueSize);
-            const qsizetype zero = value.indexOf('\0');
-            if (zero >= 0) value.truncate(zero);
+            // Several values are separated by zero bytes; listeners read them as "A / B".
+            QList<QByteArray> values = tag.mid(valueStart, valueSize).split('\0');
+            values.removeAll(QByteArray());
+            const QByteArray value = values.join(" / ");
             if (key == "title" && items.title.isEmpty())
                 items.title = value;
             else if (key == "artist" && items.artist.isEmpty())

@@ -1,5 +1,6 @@
 #pragma once
-// Reads the raw bytes of the title and artist items of an APEv2 tag at the end of a file.
+// Reads the raw bytes of the title and artist items of an APEv2 tag at the end of a file (a
+// list of values joined with " / ").
 // TagLib drops APE text that is not valid UTF-8, yet some writers store GBK there; the caller
 // decodes these bytes itself. Bounded reads only: sizes from the file are checked, never trusted.
 

@@ -71,6 +71,15 @@ const TagCase kCases[] = {
     {"flac.flac", "FLAC 标题", "FLAC Artist"},
     {"asf.wma", "WMA 标题", "WMA Artist"},
     {"mp4.m4a", "MP4 标题", "MP4 Artist"},
+    // Several values of a field are joined as a listener reads them.
+    {"multi_id3v24.mp3", "Part 1 / Part 2", "张三 / 李四"},
+    {"multi_id3v23.mp3", "Duet", "Ray / Anita / Jo"},
+    {"multi_ape.mp3", "One / Two", "周杰伦 / 蔡依林"},
+    {"multi.flac", "Rain / Snow", "Artist 1 / Artist 2"},
+    // UTF-16 without byte-order marks, in either order.
+    {"nomark_le.mp3", "月亮 Moon", "邓丽君"},
+    {"nomark_be.mp3", "Hello 世界", "王菲"},
+    {"nomark_mixed.mp3", "Mixed", "Alpha / Beta"},
     // No title: false, and whatever artist there is.
     {"artist_only.mp3", "", "Only Artist"},
     {"notags.mp3", "", ""},
