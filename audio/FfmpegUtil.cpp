@@ -3,8 +3,6 @@
 #include <cstdio>
 #include <mutex>
 
-#include "audio/FileReader.h"
-
 namespace OrvoAudio {
 
 void AvFormatCloser::operator()(AVFormatContext* ctx) const { avformat_close_input(&ctx); }
@@ -21,7 +19,6 @@ void AvIoCloser::operator()(AVIOContext* io) const {
     if (io == nullptr) {
         return;
     }
-    delete static_cast<FileReader*>(io->opaque);
     av_freep(&io->buffer);
     avio_context_free(&io);
 }

@@ -29,7 +29,7 @@ struct AvFrameCloser {
 struct SwrCloser {
     void operator()(SwrContext* swr) const;
 };
-// Custom I/O context: frees its buffer and the opaque reader it owns.
+// Custom I/O context: frees its buffer (the reader behind it belongs to the decoder).
 struct AvIoCloser {
     void operator()(AVIOContext* io) const;
 };
