@@ -3,7 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "audio/ContentSniffer.h"
 #include "audio/FfmpegDecoder.h"
+#include "audio/FlacDecoder.h"
+#include "audio/Mpg123Decoder.h"
+#include "audio/VorbisDecoder.h"
 
 namespace OrvoAudio {
 
@@ -16,7 +20,28 @@ std::unique_ptr<Decoder> Decoder::open(const std::string& path, std::uint64_t of
     if (!reader) {
         return nullptr;
     }
-    return FfmpegDecoder::open(std::move(reader), path, outRate);
+    std::unique_ptr<Decoder> light;
+    switch (ContentSniffer::detect(*reader)) {
+        case ContentSniffer::Kind::Mpeg:
+            light = Mpg123Decoder::open(std::move(reader), outRate);
+            break;
+        case ContentSniffer::Kind::Flac:
+            light = FlacDecoder::open(std::move(reader), outRate);
+            break;
+        case ContentSniffer::Kind::Vorbis:
+            light = VorbisDecoder::open(std::move(reader), outRate);
+            break;
+        case ContentSniffer::Kind::Other:
+            break;
+    }
+    if (light) {
+        return light;
+    }
+    // Refused by the light decoder (or none fits): FFmpeg gets a fresh reader.
+    if (!reader) {
+        reader = FileReader::open(path, offset, length);
+    }
+    return reader ? FfmpegDecoder::open(std::move(reader), path, outRate) : nullptr;
 }
 
 Decoder::Decoder(std::unique_ptr<FileReader> reader, int outRate)

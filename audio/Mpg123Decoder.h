@@ -1,0 +1,31 @@
+#pragma once
+// MPEG audio layers I-III through libmpg123: gapless (encoder delay and padding from the LAME
+// header taken off), seeking by its frame index.
+
+#include <mpg123.h>
+
+#include <memory>
+#include <vector>
+
+#include "audio/NativeDecoder.h"
+
+namespace OrvoAudio {
+
+class Mpg123Decoder final : public NativeDecoder {
+public:
+    // nullptr when libmpg123 finds no MPEG audio frame of one or two channels in the window.
+    static std::unique_ptr<Mpg123Decoder> open(std::unique_ptr<FileReader> reader, int outRate);
+    ~Mpg123Decoder() override;
+
+protected:
+    long readSource(std::vector<float>& buf) override;
+    bool seekSource(std::int64_t frame) override;
+
+private:
+    using NativeDecoder::NativeDecoder;
+
+    mpg123_handle* m_handle = nullptr;
+    std::vector<float> m_block;
+};
+
+}  // namespace OrvoAudio
