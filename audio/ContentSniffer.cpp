@@ -9,8 +9,9 @@ namespace {
 constexpr std::size_t kProbeBytes = 4096;
 constexpr std::size_t kId3HeaderBytes = 10;
 
-// Size of the ID3v2 tag at p (header, body and footer), 0 when there is none.
-std::int64_t id3v2Size(const std::uint8_t* p, std::size_t size) {
+}  // namespace
+
+std::int64_t ContentSniffer::id3v2Size(const std::uint8_t* p, std::size_t size) {
     if (size < kId3HeaderBytes || std::memcmp(p, "ID3", 3) != 0 || p[3] == 0xFF || p[4] == 0xFF ||
         ((p[6] | p[7] | p[8] | p[9]) & 0x80) != 0) {
         return 0;
@@ -20,7 +21,6 @@ std::int64_t id3v2Size(const std::uint8_t* p, std::size_t size) {
     const std::int64_t footer = (p[5] & 0x10) != 0 ? 10 : 0;
     return static_cast<std::int64_t>(kId3HeaderBytes) + body + footer;
 }
-}  // namespace
 
 bool ContentSniffer::isMpegHeader(const std::uint8_t* p) {
     // Frame sync, a version other than the reserved one, layer I-III (00 is ADTS AAC), and a
@@ -47,21 +47,26 @@ ContentSniffer::Kind ContentSniffer::detect(const std::uint8_t* data, std::size_
     return Kind::Other;
 }
 
+long ContentSniffer::readHead(FileReader& reader, std::uint8_t* buf, std::size_t size,
+                              std::int64_t* start) {
+    const std::int64_t back = reader.tell();
+    *start = 0;
+    long got = reader.seek(0, SEEK_SET) == 0 ? reader.read(buf, size) : -1;
+    const std::int64_t tag = got > 0 ? id3v2Size(buf, static_cast<std::size_t>(got)) : 0;
+    if (tag > 0) {
+        *start = tag;
+        got = reader.seek(tag, SEEK_SET) == tag ? reader.read(buf, size) : -1;
+    }
+    reader.seek(back, SEEK_SET);
+    return got;
+}
+
 ContentSniffer::Kind ContentSniffer::detect(FileReader& reader) {
     std::uint8_t head[kProbeBytes];
-    long got = reader.read(head, sizeof head);
-    Kind kind = Kind::Other;
-    if (got > 0) {
-        const std::int64_t tag = id3v2Size(head, static_cast<std::size_t>(got));
-        if (tag > 0 && reader.seek(tag, SEEK_SET) == tag) {
-            got = reader.read(head, sizeof head);
-        }
-        if (got > 0) {
-            kind = detect(head, static_cast<std::size_t>(got));
-        }
-    }
+    std::int64_t start = 0;
+    const long got = readHead(reader, head, sizeof head, &start);
     reader.seek(0, SEEK_SET);
-    return kind;
+    return got > 0 ? detect(head, static_cast<std::size_t>(got)) : Kind::Other;
 }
 
 }  // namespace OrvoAudio

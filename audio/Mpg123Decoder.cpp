@@ -1,12 +1,23 @@
 #include "audio/Mpg123Decoder.h"
 
+#include "audio/ContentSniffer.h"
+
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <mutex>
 
 namespace OrvoAudio {
 
 namespace {
 constexpr std::size_t kBlockFloats = 4608 * 2;
+// The Xing tag follows a 4-byte frame header and at most 32 bytes of side information.
+constexpr std::size_t kXingSearch = 64;
+
+std::uint32_t readBe32(const std::uint8_t* p) {
+    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) |
+           std::uint32_t{p[3]};
+}
 
 ssize_t readCallback(void* source, void* buf, size_t size) {
     const long got = static_cast<FileReader*>(source)->read(buf, size);
@@ -53,11 +64,44 @@ std::unique_ptr<Mpg123Decoder> Mpg123Decoder::open(std::unique_ptr<FileReader> r
     if (mpg123_info(h, &info) == MPG123_OK && info.layer >= 1 && info.layer <= 2) {
         codec = info.layer == 1 ? "mp1" : "mp2";
     }
+    // Without a header that counts the frames (or with one that promises more bytes than the
+    // file holds) the length is a guess from the bit rate: one pass over the frame headers
+    // makes it exact, and builds the seek index on the way.
+    if (d->lengthNeedsScan()) {
+        mpg123_scan(h);
+    }
     const off_t length = mpg123_length(h);
     if (!d->setSource(codec, static_cast<int>(rate), channels, length > 0 ? length : 0)) {
         return nullptr;
     }
     return d;
+}
+
+bool Mpg123Decoder::lengthNeedsScan() {
+    std::uint8_t head[kXingSearch];
+    std::int64_t start = 0;
+    const long got = ContentSniffer::readHead(reader(), head, sizeof head, &start);
+    // The Xing, Info or VBRI header sits in the first frame, after the side information.
+    for (std::size_t i = 4; got > 0 && i + 16 <= static_cast<std::size_t>(got); ++i) {
+        if (std::memcmp(head + i, "VBRI", 4) == 0) {
+            return false;
+        }
+        if (std::memcmp(head + i, "Xing", 4) != 0 && std::memcmp(head + i, "Info", 4) != 0) {
+            continue;
+        }
+        const std::uint32_t flags = readBe32(head + i + 4);
+        const std::size_t at = i + 8 + ((flags & 1u) != 0 ? 4 : 0);
+        if ((flags & 1u) == 0) {
+            return true;  // no frame count: the length is a guess
+        }
+        if ((flags & 2u) == 0 || at + 4 > static_cast<std::size_t>(got)) {
+            return false;  // no byte count to check
+        }
+        const std::int64_t promised = readBe32(head + at);
+        const std::int64_t held = reader().size() - start;
+        return promised > held + held / 50 + 1024;  // cut off after it was tagged
+    }
+    return true;
 }
 
 Mpg123Decoder::~Mpg123Decoder() {

@@ -1,6 +1,6 @@
 #pragma once
 // MPEG audio layers I-III through libmpg123: gapless (encoder delay and padding from the LAME
-// header taken off), seeking by its frame index.
+// header taken off), seeking by its frame index, an exact length where no header gives one.
 
 #include <mpg123.h>
 
@@ -23,6 +23,9 @@ protected:
 
 private:
     using NativeDecoder::NativeDecoder;
+    // True when no Xing, Info or VBRI header counts the frames, or when it counts more bytes
+    // than the window holds (a cut-off file).
+    bool lengthNeedsScan();
 
     mpg123_handle* m_handle = nullptr;
     std::vector<float> m_block;
