@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "audio/ContentSniffer.h"
-#include "audio/FfmpegDecoder.h"
+#include "audio/FfmpegLoader.h"
 #include "audio/FlacDecoder.h"
 #include "audio/Mpg123Decoder.h"
 #include "audio/VorbisDecoder.h"
@@ -41,7 +41,7 @@ std::unique_ptr<Decoder> Decoder::open(const std::string& path, std::uint64_t of
     if (!reader) {
         reader = FileReader::open(path, offset, length);
     }
-    return reader ? FfmpegDecoder::open(std::move(reader), path, outRate) : nullptr;
+    return reader ? FfmpegLoader::open(std::move(reader), path, outRate) : nullptr;
 }
 
 Decoder::Decoder(std::unique_ptr<FileReader> reader, int outRate)

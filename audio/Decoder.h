@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "audio/FileReader.h"
+#include "audio/OrvoAudio.h"
 
 namespace OrvoAudio {
 
@@ -22,7 +23,8 @@ struct SourceFormat {
     int channels = 0;
 };
 
-class Decoder {
+// Exported for the FFmpeg plugin, whose decoder derives from it.
+class ORVO_AUDIO_EXPORT Decoder {
 public:
     // nullptr when the byte window holds no decodable audio stream.
     static std::unique_ptr<Decoder> open(const std::string& path, std::uint64_t offset,

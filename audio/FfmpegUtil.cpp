@@ -35,8 +35,6 @@ void logFfmpegError(const char* what, int err) {
     std::fprintf(stderr, "orvo-audio: %s: %s\n", what, ffmpegErrorText(err).c_str());
 }
 
-void logMessage(const std::string& text) { std::fprintf(stderr, "orvo-audio: %s\n", text.c_str()); }
-
 void setupFfmpegLogging() {
     static std::once_flag once;
     std::call_once(once, [] { av_log_set_level(AV_LOG_FATAL); });

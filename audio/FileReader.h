@@ -9,9 +9,12 @@
 #include <memory>
 #include <string>
 
+#include "audio/OrvoAudio.h"
+
 namespace OrvoAudio {
 
-class FileReader {
+// Exported for the FFmpeg plugin, which reads through it.
+class ORVO_AUDIO_EXPORT FileReader {
 public:
     ~FileReader();
     FileReader(const FileReader&) = delete;

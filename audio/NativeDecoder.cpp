@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "audio/FfmpegUtil.h"
+#include "audio/AudioLog.h"
 
 namespace OrvoAudio {
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <fstream>
 #include <random>
 
 #include "AudioTestSupport.h"
@@ -220,6 +221,37 @@ TEST_F(EngineTest, LengthFollowsWhatDecodes) {
         EXPECT_FALSE(channelSetPosition(h, end + 8 * kRate));  // past the real end
         EXPECT_TRUE(streamFree(h));
     }
+}
+
+bool mapsLibrary(const std::string& name) {
+    std::ifstream maps("/proc/self/maps");
+    std::string line;
+    while (std::getline(maps, line)) {
+        if (line.find(name) != std::string::npos) return true;
+    }
+    return false;
+}
+
+// FFmpeg's tree of libraries is loaded by the first file that needs it, not before.
+TEST_F(EngineTest, FfmpegLoadsOnlyForFilesThatNeedIt) {
+    if (mapsLibrary("libavformat")) GTEST_SKIP() << "an earlier test in this process loaded it";
+    ASSERT_TRUE(init(-1, kRate));
+    for (const char* file : {"tone1k.mp3", "tone1k.flac", "tone1k.ogg", "tone1k.mp2"}) {
+        SCOPED_TRACE(file);
+        const Handle h = streamCreateFile(media(file));
+        ASSERT_NE(h, 0u);
+        ASSERT_TRUE(channelPlay(h));
+        ASSERT_TRUE(waitStopped(h));
+        EXPECT_TRUE(streamFree(h));
+        EXPECT_FALSE(mapsLibrary("libavformat"));
+    }
+    const Handle wma = streamCreateFile(media("tone1k.wma"));
+    ASSERT_NE(wma, 0u);
+    EXPECT_TRUE(mapsLibrary("libavformat"));
+    ASSERT_TRUE(channelPlay(wma));
+    ASSERT_TRUE(waitStopped(wma));
+    EXPECT_NEAR(channelGetPosition(wma) / 8.0 / kRate, 3.0, 0.1);
+    EXPECT_TRUE(streamFree(wma));
 }
 
 TEST_F(EngineTest, FreeingPlayingStreamsLeavesNoThreads) {
