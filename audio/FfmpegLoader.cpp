@@ -23,6 +23,12 @@ OpenFn loadPlugin() {
         self.dli_fname == nullptr) {
         return nullptr;
     }
+    // The plugin takes the decoder's base classes from this library, which a program may have
+    // loaded privately (RTLD_LOCAL): make its exported symbols visible to the plugin first.
+    if (::dlopen(self.dli_fname, RTLD_NOW | RTLD_NOLOAD | RTLD_GLOBAL) == nullptr) {
+        logMessage("cannot share the audio library's symbols with the FFmpeg decoder");
+        return nullptr;
+    }
     std::string path = self.dli_fname;
     const std::size_t slash = path.rfind('/');
     path = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) +
