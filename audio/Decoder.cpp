@@ -2,321 +2,87 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
-#include "audio/FileReader.h"
-
-extern "C" {
-#include <libavutil/opt.h>
-}
+#include "audio/ContentSniffer.h"
+#include "audio/FfmpegLoader.h"
+#include "audio/FlacDecoder.h"
+#include "audio/Mpg123Decoder.h"
+#include "audio/VorbisDecoder.h"
 
 namespace OrvoAudio {
 
-namespace {
-constexpr int kIoBufferSize = 32 * 1024;
-// Consecutive failed reads (not end of file) before the data is treated as ended.
-constexpr int kMaxReadErrors = 8;
-// Consecutive packets the codec rejects before the data is treated as ended.
-constexpr int kMaxBadPackets = 200;
-}  // namespace
-
-Decoder::~Decoder() { av_channel_layout_uninit(&m_swrLayout); }
-
 std::unique_ptr<Decoder> Decoder::open(const std::string& path, std::uint64_t offset,
                                        std::uint64_t length, int outRate) {
-    setupFfmpegLogging();
     if (outRate <= 0) {
         return nullptr;
     }
-    FileReader* reader = FileReader::open(path, offset, length);
-    if (reader == nullptr) {
+    std::unique_ptr<FileReader> reader = FileReader::open(path, offset, length);
+    if (!reader) {
         return nullptr;
     }
-    std::unique_ptr<Decoder> d(new Decoder());
-    d->m_outRate = outRate;
-    auto* buffer = static_cast<unsigned char*>(av_malloc(kIoBufferSize));
-    if (buffer == nullptr) {
-        delete reader;
-        return nullptr;
+    std::unique_ptr<Decoder> light;
+    switch (ContentSniffer::detect(*reader)) {
+        case ContentSniffer::Kind::Mpeg:
+            light = Mpg123Decoder::open(std::move(reader), outRate);
+            break;
+        case ContentSniffer::Kind::Flac:
+            light = FlacDecoder::open(std::move(reader), outRate);
+            break;
+        case ContentSniffer::Kind::Vorbis:
+            light = VorbisDecoder::open(std::move(reader), outRate);
+            break;
+        case ContentSniffer::Kind::Other:
+            break;
     }
-    AVIOContext* io = avio_alloc_context(buffer, kIoBufferSize, 0, reader, &FileReader::readPacket,
-                                         nullptr, &FileReader::seek);
-    if (io == nullptr) {
-        av_free(buffer);
-        delete reader;
-        return nullptr;
+    if (light) {
+        return light;
     }
-    d->m_io.reset(io);
-
-    AVFormatContext* fmt = avformat_alloc_context();
-    if (fmt == nullptr) {
-        return nullptr;
+    // Refused by the light decoder (or none fits): FFmpeg gets a fresh reader.
+    if (!reader) {
+        reader = FileReader::open(path, offset, length);
     }
-    fmt->pb = io;
-    fmt->flags |= AVFMT_FLAG_CUSTOM_IO;
-    // avformat_open_input frees fmt itself on failure.
-    int err = avformat_open_input(&fmt, nullptr, nullptr, nullptr);
-    if (err < 0) {
-        logFfmpegError(("open " + path).c_str(), err);
-        return nullptr;
-    }
-    d->m_format.reset(fmt);
-    err = avformat_find_stream_info(fmt, nullptr);
-    if (err < 0) {
-        logFfmpegError(("stream info " + path).c_str(), err);
-        return nullptr;
-    }
-    const AVCodec* codec = nullptr;
-    const int index = av_find_best_stream(fmt, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
-    if (index < 0 || codec == nullptr) {
-        logMessage("no audio stream in " + path);
-        return nullptr;
-    }
-    d->m_streamIndex = index;
-    AVStream* stream = fmt->streams[index];
-    for (unsigned i = 0; i < fmt->nb_streams; ++i) {
-        if (static_cast<int>(i) != index) {
-            fmt->streams[i]->discard = AVDISCARD_ALL;
-        }
-    }
-    d->m_codec.reset(avcodec_alloc_context3(codec));
-    if (!d->m_codec) {
-        return nullptr;
-    }
-    err = avcodec_parameters_to_context(d->m_codec.get(), stream->codecpar);
-    if (err >= 0) {
-        d->m_codec->pkt_timebase = stream->time_base;
-        d->m_codec->thread_count = 1;
-        err = avcodec_open2(d->m_codec.get(), codec, nullptr);
-    }
-    if (err < 0) {
-        logFfmpegError(("codec " + path).c_str(), err);
-        return nullptr;
-    }
-    if (d->m_codec->sample_rate <= 0 || d->m_codec->ch_layout.nb_channels <= 0) {
-        logMessage("no sample rate or channels in " + path);
-        return nullptr;
-    }
-    d->m_packet.reset(av_packet_alloc());
-    d->m_frame.reset(av_frame_alloc());
-    if (!d->m_packet || !d->m_frame) {
-        return nullptr;
-    }
-    d->m_startPts = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
-
-    double seconds = 0.0;
-    if (fmt->duration != AV_NOPTS_VALUE && fmt->duration > 0) {
-        seconds = static_cast<double>(fmt->duration) / AV_TIME_BASE;
-    } else if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0) {
-        seconds = static_cast<double>(stream->duration) * av_q2d(stream->time_base);
-    }
-    if (std::isfinite(seconds) && seconds > 0.0 && seconds < 1e7) {
-        d->m_lengthFrames = std::llround(seconds * outRate);
-    }
-    return d;
+    return reader ? FfmpegLoader::open(std::move(reader), path, outRate) : nullptr;
 }
 
-std::int64_t Decoder::ptsToFrame(std::int64_t pts) const {
-    const AVRational tb = m_format->streams[m_streamIndex]->time_base;
-    return av_rescale_q_rnd(pts - m_startPts, tb, AVRational{1, m_outRate},
-                            static_cast<AVRounding>(AV_ROUND_NEAR_INF | AV_ROUND_PASS_MINMAX));
-}
+Decoder::Decoder(std::unique_ptr<FileReader> reader, int outRate)
+    : m_reader(std::move(reader)), m_outRate(outRate) {}
 
-bool Decoder::ensureResampler(const AVFrame* frame) {
-    if (m_swr && frame->sample_rate == m_swrRate && frame->format == m_swrFormat &&
-        av_channel_layout_compare(&frame->ch_layout, &m_swrLayout) == 0) {
-        return true;
-    }
-    m_swr.reset();
-    av_channel_layout_uninit(&m_swrLayout);
-    if (frame->sample_rate <= 0 || frame->ch_layout.nb_channels <= 0) {
-        return false;
-    }
-    // Mono is copied to both channels at full level (a rematrix would lower it by 3 dB).
-    m_swrOutChannels = frame->ch_layout.nb_channels == 1 ? 1 : 2;
-    AVChannelLayout outLayout{};
-    av_channel_layout_default(&outLayout, m_swrOutChannels);
-    AVChannelLayout inLayout{};
-    if (frame->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC) {
-        av_channel_layout_default(&inLayout, frame->ch_layout.nb_channels);
-    } else {
-        av_channel_layout_copy(&inLayout, &frame->ch_layout);
-    }
-    SwrContext* swr = nullptr;
-    int err = swr_alloc_set_opts2(&swr, &outLayout, AV_SAMPLE_FMT_FLT, m_outRate, &inLayout,
-                                  static_cast<AVSampleFormat>(frame->format), frame->sample_rate, 0,
-                                  nullptr);
-    av_channel_layout_uninit(&outLayout);
-    av_channel_layout_uninit(&inLayout);
-    if (err >= 0) {
-        err = swr_init(swr);
-    }
-    if (err < 0) {
-        swr_free(&swr);
-        logFfmpegError("resampler", err);
-        return false;
-    }
-    m_swr.reset(swr);
-    m_swrRate = frame->sample_rate;
-    m_swrFormat = frame->format;
-    av_channel_layout_copy(&m_swrLayout, &frame->ch_layout);
-    return true;
-}
-
-bool Decoder::appendResampled(const std::uint8_t** in, int inCount, std::vector<float>& out) {
-    const int capacity = swr_get_out_samples(m_swr.get(), inCount);
-    if (capacity <= 0) {
-        return true;
-    }
-    m_scratch.resize(static_cast<size_t>(capacity) * m_swrOutChannels);
-    auto* dst = reinterpret_cast<std::uint8_t*>(m_scratch.data());
-    const int got = swr_convert(m_swr.get(), &dst, capacity, in, inCount);
-    if (got < 0) {
-        logFfmpegError("resample", got);
-        return false;
-    }
-    std::int64_t skip = 0;
-    if (m_positionKnown && m_position < m_dropUntil) {
-        skip = std::min<std::int64_t>(m_dropUntil - m_position, got);
-    }
-    m_position += got;
-    const size_t first = static_cast<size_t>(skip);
-    const size_t count = static_cast<size_t>(got);
-    if (m_swrOutChannels == 1) {
-        for (size_t i = first; i < count; ++i) {
-            out.push_back(m_scratch[i]);
-            out.push_back(m_scratch[i]);
-        }
-    } else {
-        out.insert(out.end(), m_scratch.begin() + static_cast<std::ptrdiff_t>(first * 2),
-                   m_scratch.begin() + static_cast<std::ptrdiff_t>(count * 2));
-    }
-    return true;
-}
-
-bool Decoder::convert(AVFrame* frame, std::vector<float>& out) {
-    if (!ensureResampler(frame)) {
-        return false;
-    }
-    if (!m_positionKnown) {
-        const std::int64_t pts = frame->best_effort_timestamp;
-        // Without a timestamp the seek is taken to have landed on the target.
-        m_position = pts != AV_NOPTS_VALUE ? ptsToFrame(pts) : m_dropUntil;
-        m_positionKnown = true;
-    }
-    return appendResampled(const_cast<const std::uint8_t**>(frame->extended_data),
-                           frame->nb_samples, out);
-}
-
-bool Decoder::decode(std::vector<float>& out) {
-    if (m_eof) {
-        return false;
-    }
-    const size_t before = out.size();
-    int readErrors = 0;
-    int badPackets = 0;
-    for (;;) {
-        // After a seek this loop may decode a long way before it delivers anything.
-        if (m_interrupt != nullptr && m_interrupt->load(std::memory_order_relaxed)) {
-            return out.size() > before;
-        }
-        int ret = avcodec_receive_frame(m_codec.get(), m_frame.get());
-        if (ret == 0) {
-            const bool ok = convert(m_frame.get(), out);
-            av_frame_unref(m_frame.get());
-            if (!ok) {
-                m_eof = true;
-                return out.size() > before;
-            }
-            if (out.size() > before) {
-                return true;
-            }
-            continue;  // everything dropped (seek) or held by the resampler
-        }
-        if (ret == AVERROR_EOF) {
-            if (m_swr) {
-                appendResampled(nullptr, 0, out);  // the resampler's tail
-            }
-            m_eof = true;
-            return out.size() > before;
-        }
-        if (ret != AVERROR(EAGAIN)) {
-            // A frame the codec could not decode: skip it, but not forever.
-            if (++badPackets > kMaxBadPackets) {
-                logFfmpegError("decode", ret);
-                m_eof = true;
-                return out.size() > before;
-            }
-            continue;
-        }
-        if (m_draining) {
-            m_eof = true;  // the codec wants input after the flush packet: nothing more
-            return out.size() > before;
-        }
-        ret = av_read_frame(m_format.get(), m_packet.get());
-        if (ret < 0) {
-            if (ret != AVERROR_EOF && ++readErrors <= kMaxReadErrors) {
-                continue;
-            }
-            if (ret != AVERROR_EOF) {
-                logFfmpegError("read", ret);
-            }
-            m_draining = true;
-            avcodec_send_packet(m_codec.get(), nullptr);
-            continue;
-        }
-        readErrors = 0;
-        if (m_packet->stream_index != m_streamIndex) {
-            av_packet_unref(m_packet.get());
-            continue;
-        }
-        ret = avcodec_send_packet(m_codec.get(), m_packet.get());
-        av_packet_unref(m_packet.get());
-        if (ret < 0 && ret != AVERROR(EAGAIN)) {
-            if (++badPackets > kMaxBadPackets) {
-                logFfmpegError("decode", ret);
-                m_eof = true;
-                return out.size() > before;
-            }
-        } else {
-            badPackets = 0;
-        }
-    }
-}
+Decoder::~Decoder() = default;
 
 void Decoder::setInterrupt(const std::atomic<bool>* flag) {
     m_interrupt = flag;
-    static_cast<FileReader*>(m_io->opaque)->setInterrupt(flag);
+    m_reader->setInterrupt(flag);
 }
 
-bool Decoder::seek(std::int64_t frame) {
-    if (frame < 0) {
-        frame = 0;
+void Decoder::setLengthSeconds(double seconds) {
+    if (std::isfinite(seconds) && seconds > 0.0 && seconds < 1e7) {
+        m_lengthFrames = std::llround(seconds * m_outRate);
     }
-    AVStream* stream = m_format->streams[m_streamIndex];
-    const std::int64_t ts =
-        m_startPts + av_rescale_q(frame, AVRational{1, m_outRate}, stream->time_base);
-    int err = av_seek_frame(m_format.get(), m_streamIndex, ts, AVSEEK_FLAG_BACKWARD);
-    if (err < 0) {
-        // Some raw streams only rewind: go to the start and decode up to the target.
-        err = av_seek_frame(m_format.get(), m_streamIndex, m_startPts, AVSEEK_FLAG_BACKWARD);
-        if (err < 0) {
-            err = avio_seek(m_format->pb, 0, SEEK_SET) < 0 ? -1 : 0;
-        }
-        if (err < 0) {
-            logFfmpegError("seek", err);
-            return false;
-        }
+}
+
+void Decoder::resetPosition(std::int64_t position, std::int64_t dropUntil) {
+    m_positionKnown = position >= 0;
+    m_position = std::max<std::int64_t>(position, 0);
+    m_dropUntil = dropUntil;
+}
+
+void Decoder::deliver(const float* frames, std::int64_t count, int channels,
+                      std::vector<float>& out) {
+    std::int64_t skip = 0;
+    if (m_positionKnown && m_position < m_dropUntil) {
+        skip = std::min<std::int64_t>(m_dropUntil - m_position, count);
     }
-    avcodec_flush_buffers(m_codec.get());
-    m_swr.reset();  // rebuilt on the next frame, without the old tail
-    av_channel_layout_uninit(&m_swrLayout);
-    m_draining = false;
-    m_eof = false;
-    m_positionKnown = false;
-    m_dropUntil = frame;
-    m_position = 0;
-    return true;
+    m_position += count;
+    const auto first = static_cast<std::size_t>(skip);
+    const auto total = static_cast<std::size_t>(count);
+    if (channels == 1) {
+        for (std::size_t i = first; i < total; ++i) {
+            out.push_back(frames[i]);
+            out.push_back(frames[i]);
+        }
+    } else {
+        out.insert(out.end(), frames + first * 2, frames + total * 2);
+    }
 }
 
 }  // namespace OrvoAudio

@@ -3,8 +3,6 @@
 #include <cstdio>
 #include <mutex>
 
-#include "audio/FileReader.h"
-
 namespace OrvoAudio {
 
 void AvFormatCloser::operator()(AVFormatContext* ctx) const { avformat_close_input(&ctx); }
@@ -21,7 +19,6 @@ void AvIoCloser::operator()(AVIOContext* io) const {
     if (io == nullptr) {
         return;
     }
-    delete static_cast<FileReader*>(io->opaque);
     av_freep(&io->buffer);
     avio_context_free(&io);
 }
@@ -37,8 +34,6 @@ std::string ffmpegErrorText(int err) {
 void logFfmpegError(const char* what, int err) {
     std::fprintf(stderr, "orvo-audio: %s: %s\n", what, ffmpegErrorText(err).c_str());
 }
-
-void logMessage(const std::string& text) { std::fprintf(stderr, "orvo-audio: %s\n", text.c_str()); }
 
 void setupFfmpegLogging() {
     static std::once_flag once;

@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "audio/AudioLog.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -29,7 +31,7 @@ struct AvFrameCloser {
 struct SwrCloser {
     void operator()(SwrContext* swr) const;
 };
-// Custom I/O context: frees its buffer and the opaque reader it owns.
+// Custom I/O context: frees its buffer (the reader behind it belongs to the decoder).
 struct AvIoCloser {
     void operator()(AVIOContext* io) const;
 };
@@ -45,8 +47,6 @@ using IoPtr = std::unique_ptr<AVIOContext, AvIoCloser>;
 std::string ffmpegErrorText(int err);
 // Writes "orvo-audio: <what>: <error text>" to stderr.
 void logFfmpegError(const char* what, int err);
-// Writes "orvo-audio: <text>" to stderr.
-void logMessage(const std::string& text);
 // Quietens FFmpeg's own logging once per process (errors only).
 void setupFfmpegLogging();
 

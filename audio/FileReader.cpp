@@ -5,11 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
-
-extern "C" {
-#include <libavformat/avio.h>
-#include <libavutil/error.h>
-}
+#include <cstdio>
 
 namespace OrvoAudio {
 
@@ -24,7 +20,8 @@ FileReader::~FileReader() {
     }
 }
 
-FileReader* FileReader::open(const std::string& path, std::uint64_t offset, std::uint64_t length) {
+std::unique_ptr<FileReader> FileReader::open(const std::string& path, std::uint64_t offset,
+                                             std::uint64_t length) {
     if (path.empty()) {
         return nullptr;
     }
@@ -44,62 +41,58 @@ FileReader* FileReader::open(const std::string& path, std::uint64_t offset, std:
     if (length != 0 && length < size) {
         size = length;
     }
-    auto* reader = new FileReader();
+    std::unique_ptr<FileReader> reader(new FileReader());
     reader->m_fd = fd;
     reader->m_begin = static_cast<std::int64_t>(offset);
     reader->m_size = static_cast<std::int64_t>(size);
     return reader;
 }
 
-int FileReader::readPacket(void* opaque, std::uint8_t* buf, int size) {
-    auto* self = static_cast<FileReader*>(opaque);
-    const std::int64_t left = self->m_size - self->m_pos;
-    if (left <= 0 || size <= 0 || self->interrupted()) {
-        return AVERROR_EOF;
+long FileReader::read(void* buf, std::size_t size) {
+    const std::int64_t left = m_size - m_pos;
+    if (left <= 0 || size == 0 || interrupted()) {
+        return 0;
     }
-    const auto want = static_cast<size_t>(left < size ? left : size);
+    const auto want = static_cast<std::size_t>(
+        left < static_cast<std::int64_t>(size) ? left : static_cast<std::int64_t>(size));
     for (int attempt = 0; attempt < kReadRetries; ++attempt) {
-        const ssize_t got = ::pread(self->m_fd, buf, want, self->m_begin + self->m_pos);
+        const ssize_t got = ::pread(m_fd, buf, want, m_begin + m_pos);
         if (got > 0) {
-            self->m_pos += got;
-            return static_cast<int>(got);
+            m_pos += got;
+            return static_cast<long>(got);
         }
         if (got == 0) {
-            return AVERROR_EOF;  // the file shrank under us
+            return 0;  // the file shrank under us
         }
         if (errno != EINTR && errno != EAGAIN) {
             break;
         }
     }
-    return AVERROR(EIO);
+    return -1;
 }
 
-std::int64_t FileReader::seek(void* opaque, std::int64_t offset, int whence) {
-    auto* self = static_cast<FileReader*>(opaque);
-    if (whence & AVSEEK_SIZE) {
-        return self->m_size;
-    }
-    if (self->interrupted()) {
-        return AVERROR_EXIT;
+std::int64_t FileReader::seek(std::int64_t offset, int whence) {
+    if (interrupted()) {
+        return -1;
     }
     std::int64_t target = 0;
-    switch (whence & ~AVSEEK_FORCE) {
+    switch (whence) {
         case SEEK_SET:
             target = offset;
             break;
         case SEEK_CUR:
-            target = self->m_pos + offset;
+            target = m_pos + offset;
             break;
         case SEEK_END:
-            target = self->m_size + offset;
+            target = m_size + offset;
             break;
         default:
-            return AVERROR(EINVAL);
+            return -1;
     }
     if (target < 0) {
-        return AVERROR(EINVAL);
+        return -1;
     }
-    self->m_pos = target;
+    m_pos = target;
     return target;
 }
 

@@ -1,33 +1,45 @@
 #pragma once
-// A byte window [offset, offset + length) of a file, read through FFmpeg's custom I/O callbacks.
-// Reading the file ourselves keeps FFmpeg from treating a path as a protocol URL ("http:",
-// "concat:", ...). Used by one decoder at a time (the thread that owns its stream's decoder).
+// A byte window [offset, offset + length) of a file, read by every decoder through its library's
+// custom I/O hooks. Reading the file ourselves keeps FFmpeg from treating a path as a protocol
+// URL ("http:", "concat:", ...) and lets a cue sheet's window look like a whole file. Used by one
+// decoder at a time (the thread that owns its stream's decoder).
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
+
+#include "audio/OrvoAudio.h"
 
 namespace OrvoAudio {
 
-class FileReader {
+// Exported for the FFmpeg plugin, which reads through it.
+class ORVO_AUDIO_EXPORT FileReader {
 public:
     ~FileReader();
     FileReader(const FileReader&) = delete;
     FileReader& operator=(const FileReader&) = delete;
 
     // nullptr when the file cannot be opened, is not a regular file, or the window is empty.
-    static FileReader* open(const std::string& path, std::uint64_t offset, std::uint64_t length);
+    static std::unique_ptr<FileReader> open(const std::string& path, std::uint64_t offset,
+                                            std::uint64_t length);
 
-    // AVIOContext callbacks (opaque = FileReader*).
-    static int readPacket(void* opaque, std::uint8_t* buf, int size);
-    static std::int64_t seek(void* opaque, std::int64_t offset, int whence);
-
+    // Bytes read into buf (> 0), 0 at the end of the window (or once interrupted), -1 on an I/O
+    // error.
+    long read(void* buf, std::size_t size);
+    // Moves to offset from SEEK_SET, SEEK_CUR or SEEK_END; the new position, or -1 when the
+    // target is before the start or the reader was interrupted.
+    std::int64_t seek(std::int64_t offset, int whence);
+    std::int64_t tell() const { return m_pos; }
     std::int64_t size() const { return m_size; }
 
     // Once *flag is true every read reports the end of the file and every seek fails, so that
-    // whatever FFmpeg loop reads (a seek that scans or decodes up to its target) ends soon.
+    // whatever library loop reads (a seek that scans or decodes up to its target) ends soon.
     // The flag must outlive the reader.
     void setInterrupt(const std::atomic<bool>* flag) { m_interrupt = flag; }
+    bool interrupted() const {
+        return m_interrupt != nullptr && m_interrupt->load(std::memory_order_relaxed);
+    }
 
 private:
     FileReader() = default;
@@ -37,10 +49,6 @@ private:
     std::int64_t m_size = 0;   // window length
     std::int64_t m_pos = 0;    // position inside the window
     const std::atomic<bool>* m_interrupt = nullptr;
-
-    bool interrupted() const {
-        return m_interrupt != nullptr && m_interrupt->load(std::memory_order_relaxed);
-    }
 };
 
 }  // namespace OrvoAudio

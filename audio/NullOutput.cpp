@@ -3,7 +3,7 @@
 #include <chrono>
 #include <system_error>
 
-#include "audio/FfmpegUtil.h"
+#include "audio/AudioLog.h"
 
 namespace OrvoAudio {
 

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "audio/FfmpegUtil.h"
+#include "audio/AudioLog.h"
 
 namespace OrvoAudio {
 

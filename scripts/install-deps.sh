@@ -8,6 +8,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6network6
   libtinyxml-dev libtag1-dev portaudio19-dev
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
+  libmpg123-dev libflac-dev libvorbis-dev libsoxr-dev
   libgtest-dev libgmock-dev googletest
   xvfb xauth xdotool x11-utils imagemagick ffmpeg
   fonts-noto-cjk libxcb-cursor0

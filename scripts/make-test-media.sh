@@ -110,6 +110,10 @@ record "中文歌曲.mp3" "一千赫兹 MP3" 3 1000 1000
 ff -f lavfi -i "aevalsrc=if(lt(t\,1)\,0.8*random(0)-0.4\,0):s=$RATE:d=4" \
    -c:a aac -b:a 128k -f adts "$TMP/burst.aac"
 
+# Six channels at 48 kHz: more than the light FLAC decoder takes, so FFmpeg mixes it down.
+ff -f lavfi -i "sine=f=1000:r=48000:d=2" -af "pan=5.1|c0=c0|c1=c0|c2=c0|c3=c0|c4=c0|c5=c0" \
+   -c:a flac "$TMP/surround.flac"
+
 # Broken files: none of them may crash or hang the player.
 mkdir -p "$TMP/broken"
 python3 "$MEDIA/tagtool.py" truncate "$TMP/tone1k.mp3" "$TMP/broken/truncated.mp3" 0.4

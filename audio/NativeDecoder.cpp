@@ -1,0 +1,137 @@
+#include "audio/NativeDecoder.h"
+
+#include <cmath>
+
+#include "audio/AudioLog.h"
+
+namespace OrvoAudio {
+
+namespace {
+// Consecutive failed reads before the data is treated as ended.
+constexpr int kMaxReadErrors = 64;
+}  // namespace
+
+NativeDecoder::~NativeDecoder() {
+    if (m_soxr != nullptr) {
+        soxr_delete(m_soxr);
+    }
+}
+
+bool NativeDecoder::setSource(const char* codec, int rate, int channels,
+                              std::int64_t lengthFrames) {
+    if (rate <= 0 || channels < 1 || channels > 2) {
+        return false;
+    }
+    m_source = SourceFormat{codec, rate, channels};
+    m_sourceLength = lengthFrames > 0 ? lengthFrames : 0;
+    if (m_sourceLength > 0) {
+        setLengthSeconds(static_cast<double>(m_sourceLength) / rate);
+    }
+    if (rate == outRate()) {
+        return true;
+    }
+    soxr_error_t err = nullptr;
+    const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
+    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
+    m_soxr =
+        soxr_create(rate, outRate(), static_cast<unsigned>(channels), &err, &io, &quality, nullptr);
+    if (err != nullptr || m_soxr == nullptr) {
+        logMessage(std::string("resampler: ") + (err != nullptr ? err : "failed"));
+        return false;
+    }
+    return true;
+}
+
+bool NativeDecoder::convert(const float* in, std::size_t frames, std::vector<float>& out) {
+    const int channels = m_source.channels;
+    if (m_soxr == nullptr) {
+        deliver(in, static_cast<std::int64_t>(frames), channels, out);
+        return true;
+    }
+    const double ratio = static_cast<double>(outRate()) / m_source.rate;
+    while (frames > 0) {
+        const std::size_t room = static_cast<std::size_t>(std::ceil(frames * ratio)) + 64;
+        m_resampled.resize(room * static_cast<std::size_t>(channels));
+        std::size_t used = 0;
+        std::size_t made = 0;
+        if (soxr_process(m_soxr, in, frames, &used, m_resampled.data(), room, &made) != nullptr) {
+            return false;
+        }
+        deliver(m_resampled.data(), static_cast<std::int64_t>(made), channels, out);
+        if (used == 0 && made == 0) {
+            break;
+        }
+        in += used * static_cast<std::size_t>(channels);
+        frames -= used;
+    }
+    return true;
+}
+
+void NativeDecoder::flushResampler(std::vector<float>& out) {
+    if (m_soxr == nullptr) {
+        return;
+    }
+    const std::size_t room = 4096;
+    m_resampled.resize(room * static_cast<std::size_t>(m_source.channels));
+    for (;;) {
+        std::size_t made = 0;
+        if (soxr_process(m_soxr, nullptr, 0, nullptr, m_resampled.data(), room, &made) != nullptr ||
+            made == 0) {
+            return;
+        }
+        deliver(m_resampled.data(), static_cast<std::int64_t>(made), m_source.channels, out);
+    }
+}
+
+bool NativeDecoder::decode(std::vector<float>& out) {
+    if (m_eof) {
+        return false;
+    }
+    const std::size_t before = out.size();
+    int errors = 0;
+    for (;;) {
+        if (interrupted()) {
+            return out.size() > before;
+        }
+        m_in.clear();
+        long got = readSource(m_in);
+        if (got < 0 && ++errors <= kMaxReadErrors) {
+            continue;
+        }
+        if (got <= 0 || !convert(m_in.data(), static_cast<std::size_t>(got), out)) {
+            if (got < 0) {
+                logMessage(std::string("decode ") + m_source.codec + ": too many errors");
+            }
+            flushResampler(out);
+            m_eof = true;
+            return out.size() > before;
+        }
+        errors = 0;
+        if (out.size() > before) {
+            return true;
+        }
+    }
+}
+
+bool NativeDecoder::seek(std::int64_t frame) {
+    if (frame < 0) {
+        frame = 0;
+    }
+    const std::int64_t source =
+        std::llround(static_cast<double>(frame) * m_source.rate / outRate());
+    if (m_sourceLength > 0 && source >= m_sourceLength) {
+        m_eof = true;  // at or past the end: nothing follows
+    } else {
+        if (!seekSource(source)) {
+            return false;
+        }
+        m_eof = false;
+    }
+    if (m_soxr != nullptr) {
+        soxr_clear(m_soxr);
+    }
+    resetPosition(frame, frame);
+    return true;
+}
+
+}  // namespace OrvoAudio
