@@ -86,6 +86,19 @@ def xmls():
     return out
 
 
+def gifs():
+    """A two-frame animation with every kind of block, and a still; near misses come from cuts."""
+    header = b"GIF89a" + struct.pack("<HHBBB", 1, 1, 0x80, 0, 0) + b"\x00\x00\x00\xff\xff\xff"
+    loop = b"\x21\xff\x0bNETSCAPE2.0\x03\x01\x00\x00\x00"
+    comment = b"\x21\xfe\x03abc\x00"
+    control = b"\x21\xf9\x04\x08\x0a\x00\x00\x00"
+    image = b"\x2c" + struct.pack("<HHHHB", 0, 0, 1, 1, 0) + b"\x02\x02\x44\x01\x00"
+    text = b"\x21\x01\x0c" + bytes(12) + b"\x02hi\x00"
+    animation = header + loop + comment + control + image + control + text + control + image + b"\x3b"
+    still = header + image + b"\x3b"
+    return {"animation": animation, "still": still, "cut": animation[:40]}
+
+
 def main():
     if len(sys.argv) != 2:
         sys.exit("usage: make-seeds.py OUTDIR")
@@ -96,6 +109,7 @@ def main():
         "PlainBmp_fuzz": bmps(),
         "ApeRawReader_fuzz": apes(fixtures),
         "XmlDocumentFile_fuzz": xmls(),
+        "GifWalker_fuzz": gifs(),
     }
     for target, seeds in sets.items():
         folder = out / target
