@@ -16,7 +16,6 @@ import argparse
 import os
 import re
 import shutil
-import signal
 import subprocess
 import sys
 import tempfile
@@ -25,7 +24,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.normpath(os.path.join(HERE, "..", ".."))
 sys.path.insert(0, os.path.join(HERE, "..", "startup"))
-from startup_bench import seed_data  # noqa: E402
+from startup_bench import checked_program, rss_kib, seed_data, stop  # noqa: E402
 
 
 def make_songs(folder, count, seconds):
@@ -36,14 +35,6 @@ def make_songs(folder, count, seconds):
                     "-b:a", "128k", "-metadata", "title=Soak tone", first], check=True)
     for i in range(1, count):
         shutil.copyfile(first, os.path.join(folder, f"song-{i:04d}.mp3"))
-
-
-def rss_kib(pid):
-    with open(f"/proc/{pid}/status") as f:
-        for line in f:
-            if line.startswith("VmRSS:"):
-                return int(line.split()[1])
-    return -1
 
 
 def open_song(pid, folder):
@@ -76,9 +67,7 @@ def main():
     ap.add_argument("--keep", help="make the songs here and keep them")
     args = ap.parse_args()
     plays = args.plays or args.files + 10
-    program = os.path.abspath(args.program)
-    if not os.access(program, os.X_OK):
-        raise SystemExit(f"no program at {program}")
+    program = checked_program(args.program)
 
     with tempfile.TemporaryDirectory(prefix="orvo-soak-") as tmp:
         songs = os.path.abspath(args.keep) if args.keep else os.path.join(tmp, "songs")
@@ -133,12 +122,7 @@ def main():
             end_rss = rss_kib(proc.pid)
             elapsed = time.monotonic() - t0
         finally:
-            proc.send_signal(signal.SIGTERM)
-            try:
-                proc.wait(10)
-            except subprocess.TimeoutExpired:
-                proc.kill()
-                proc.wait()
+            stop(proc, 10)
     rss = [s[2] for s in samples] + [end_rss]
     print(f"songs played: {played} of {plays} in {elapsed:.0f} s "
           f"({args.files} files, speed {args.speed:g}, list loop on)")

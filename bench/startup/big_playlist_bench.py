@@ -36,9 +36,7 @@ def main():
     ap.add_argument("--entries", type=int, default=10000)
     ap.add_argument("--runs", type=int, default=5)
     args = ap.parse_args()
-    program = os.path.abspath(args.program)
-    if not os.access(program, os.X_OK):
-        raise SystemExit(f"no program at {program}")
+    program = startup_bench.checked_program(args.program)
 
     plain_seed = startup_bench.seed_data
     entries = {"n": 0}

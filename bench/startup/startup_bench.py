@@ -67,6 +67,23 @@ def rss_kib(pid):
     return -1
 
 
+def stop(proc, grace):
+    """SIGTERM (the player quits in order and saves), SIGKILL after `grace` seconds."""
+    proc.send_signal(signal.SIGTERM)
+    try:
+        proc.wait(grace)
+    except subprocess.TimeoutExpired:
+        proc.kill()
+        proc.wait()
+
+
+def checked_program(path):
+    program = os.path.abspath(path)
+    if not os.access(program, os.X_OK):
+        raise SystemExit(f"no program at {program}")
+    return program
+
+
 def one_run(program, display, idle):
     with tempfile.TemporaryDirectory(prefix="orvo-bench-") as tmp:
         data = os.path.join(tmp, "data")
@@ -96,12 +113,7 @@ def one_run(program, display, idle):
             rss = rss_kib(proc.pid)
             return (painted - t0) / 1e6, rss / 1024.0
         finally:
-            proc.send_signal(signal.SIGTERM)
-            try:
-                proc.wait(5)
-            except subprocess.TimeoutExpired:
-                proc.kill()
-                proc.wait()
+            stop(proc, 5)
 
 
 def main():
@@ -111,9 +123,7 @@ def main():
     ap.add_argument("--runs", type=int, default=5)
     ap.add_argument("--idle", type=float, default=3.0)
     args = ap.parse_args()
-    program = os.path.abspath(args.program)
-    if not os.access(program, os.X_OK):
-        raise SystemExit(f"no program at {program}")
+    program = checked_program(args.program)
 
     floor = os.path.abspath(args.floor) if os.access(args.floor, os.X_OK) else None
 
