@@ -247,12 +247,12 @@ TEST_F(StoreTest, OnlyRegularFilesWithinTheirBoundAreRead) {
 
 TEST_F(StoreTest, RandomlyDamagedFilesAreReadSafely) {
     // Fixed seed, reproducible; no reader may crash (the sanitizer build checks memory too), and
-    // none may lose bytes: a read never changes a file, a damaged play list is kept aside whole,
-    // and a value set is either read back or the file is left as it was.
+    // none may lose bytes: a damaged config or play list is kept aside whole (the config seeded
+    // anew), anything else is left as it was, and a value set is either read back or refused.
     QRandomGenerator rng(20261206);
     const QByteArray base =
         golden("playlist.xml") + golden("config_in.xml") + golden("skinlist.xml");
-    int setTaken = 0, setRefused = 0, listKept = 0, listWhole = 0;
+    int configKept = 0, configWhole = 0, listKept = 0, listWhole = 0;
     for (int round = 0; round < 400; ++round) {
         SCOPED_TRACE(round);
         QByteArray bytes = base;
@@ -262,31 +262,36 @@ TEST_F(StoreTest, RandomlyDamagedFilesAreReadSafely) {
                            : bytes.remove(at, int(rng.bounded(16)));
         }
         for (const char* name : {"config.xml", "playlist.xml", "skinlist.xml"}) write(name, bytes);
-        QFile::remove(file("playlist.xml.bad"));
+        for (const char* name : {"config.xml.bad", "playlist.xml.bad"}) QFile::remove(file(name));
         GetPlayerConfigValue("volume");
-        ASSERT_EQ(read("config.xml"), bytes);
-        SetPlayerConfigValue("volume", "1");
-        if (read("config.xml") == bytes) {
-            ++setRefused;
+        if (QFile::exists(file("config.xml.bad"))) {
+            ++configKept;
+            EXPECT_EQ(read("config.xml.bad"), bytes);
+            EXPECT_NE(read("config.xml"), bytes);
         } else {
-            ++setTaken;
+            ++configWhole;
+            EXPECT_EQ(read("config.xml"), bytes);
+        }
+        const QByteArray beforeSet = read("config.xml");
+        SetPlayerConfigValue("volume", "1");
+        if (read("config.xml") != beforeSet) {
             EXPECT_EQ(GetPlayerConfigValue("volume"), "1");
         }
         readTexts(PlayList);
         readTexts(SkinList);
         GetSkinInfo("1");
-        EXPECT_EQ(read("playlist.xml"), bytes);
         EXPECT_EQ(read("skinlist.xml"), bytes);
         if (QFile::exists(file("playlist.xml.bad"))) {
             ++listKept;
             EXPECT_EQ(read("playlist.xml.bad"), bytes);
         } else {
             ++listWhole;
+            EXPECT_EQ(read("playlist.xml"), bytes);
         }
     }
     // The damage both spares and breaks files, so each branch above was taken.
-    EXPECT_GT(setTaken, 0);
-    EXPECT_GT(setRefused, 0);
+    EXPECT_GT(configKept, 0);
+    EXPECT_GT(configWhole, 0);
     EXPECT_GT(listKept, 0);
     EXPECT_GT(listWhole, 0);
 }
