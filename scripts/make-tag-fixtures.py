@@ -185,7 +185,7 @@ def make(out, tmp):
 
     # Several values in one field, joined with " / ": ID3v2.4 lists, zero-separated values and
     # repeated frames in ID3v2.3, APE lists (UTF-8, and GBK that TagLib drops).
-    write(o("multi_id3v24.mp3"), id3v2(4, [("TIT2", ["Part 1", "Part 2"], "utf8"),
+    write(o("multi_id3v24.mp3"), id3v2(4, [("TIT2", ["Side A", "Side B"], "utf8"),
                                            ("TPE1", ["张三", "李四"], "utf8")]), mp3)
     write(o("multi_id3v23.mp3"), id3v2(3, [("TIT2", "Duet", "utf16"),
                                            ("TPE1", ["Ray", "Anita"], "utf16"),

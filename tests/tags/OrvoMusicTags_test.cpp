@@ -72,7 +72,7 @@ const TagCase kCases[] = {
     {"asf.wma", "WMA 标题", "WMA Artist"},
     {"mp4.m4a", "MP4 标题", "MP4 Artist"},
     // Several values of a field are joined as a listener reads them.
-    {"multi_id3v24.mp3", "Part 1 / Part 2", "张三 / 李四"},
+    {"multi_id3v24.mp3", "Side A / Side B", "张三 / 李四"},
     {"multi_id3v23.mp3", "Duet", "Ray / Anita / Jo"},
     {"multi_ape.mp3", "One / Two", "周杰伦 / 蔡依林"},
     {"multi.flac", "Rain / Snow", "Artist 1 / Artist 2"},
