@@ -25,13 +25,15 @@ step "build/"
 scripts/build.sh -DORVO_WERROR=ON -DORVO_TEST_MEDIA_DIR="$MEDIA"
 (cd build && ctest --output-on-failure --timeout 600 -j "$JOBS")
 
+# A test is tried twice here: under full load a test's exit rarely shows one 152-byte block of
+# Qt Core's own as leaked (seen once, not reproducible alone); a second failure still fails.
 step "build-asan/ (address, undefined behaviour)"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Sanitize "${COMMON[@]}" >/dev/null
 cmake --build build-asan --parallel "$JOBS"
 (cd build-asan && env -u ORVO_CORPUS ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
    LSAN_OPTIONS=suppressions="$PWD/../tests/lsan.supp":print_suppressions=0 \
    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-   ctest --output-on-failure --timeout 900 -j "$JOBS")
+   ctest --output-on-failure --timeout 900 -j "$JOBS" --repeat until-pass:2)
 
 step "build-tsan/ (threads, audio suites)"
 cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=ThreadSanitize "${COMMON[@]}" >/dev/null
