@@ -57,8 +57,9 @@ TEST_P(ReaperTest, LetsGoOfADecoderDeepInALongSeekAtOnce) {
     std::this_thread::sleep_for(100ms);  // the decoder is now decoding towards the target
     const auto start = std::chrono::steady_clock::now();
     GetParam().release(h);
-    // The bug took as long as the whole seek: many seconds, more under load.
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+    // The bug took as long as the whole seek: 12 s here, far more under a sanitizer. A free that
+    // hands the thread off takes milliseconds, but ThreadSanitizer under load has shown 1.2 s.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
     EXPECT_EQ(channelGetLength(h), -1);
     // And the decoder really stops (it is not left running in the background).
     EXPECT_TRUE(waitFor([&] { return threadCount() <= baseline; }, 5s));
