@@ -8,7 +8,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    const qsizetype kept = XmlDocumentFile::depthLimitedLength(bytes);
+    const qsizetype kept = XmlDocumentFile::limitedLength(bytes);
     if (kept < 0 || kept > bytes.size()) std::abort();
     TiXmlDocument document;
     XmlDocumentFile::parse(bytes, &document);
