@@ -85,7 +85,10 @@ bool XmlDocumentFile::parse(const QByteArray& raw, TiXmlDocument* document) {
     // elements) and drops everything behind it; that too counts as a fault.
     // It also returns null, without an error, when the last node closes exactly at the end of
     // the text (no line break after it), and after a declaration cut short at the end.
-    const char* end = document->Parse(bytes.constData(), nullptr, TIXML_DEFAULT_ENCODING);
+    // TinyXML steps over a whole UTF-8 sequence by its lead byte, past the terminating NUL when
+    // the text ends inside one; the padding keeps such reads inside the buffer.
+    const QByteArray padded = bytes + QByteArray(16, '\0');
+    const char* end = document->Parse(padded.constData(), nullptr, TIXML_DEFAULT_ENCODING);
     const bool atEnd = end ? *end == '\0' : bytes.trimmed().endsWith('>');
     return !cut && !hasNul && !document->Error() && atEnd;
 }
