@@ -9,6 +9,7 @@
 #include "WindowGeometry.h"
 #include "app/InstanceKey.h"
 #include "controls/IControlEventS.h"
+#include "settings/SettingsTarget.h"
 
 #include <QImage>
 #include <QString>
@@ -25,7 +26,7 @@ class PlaybackDisplay;
 class SkinControls;
 class UICanvar;
 
-class ControlPanelDlg : public QWidget, public IControlEventS {
+class ControlPanelDlg : public QWidget, public IControlEventS, public SettingsTarget {
     Q_OBJECT
 public:
     // Names the single-instance property the window carries with the value 1.
@@ -49,12 +50,13 @@ public:
     Q_INVOKABLE void OpenHandedOverFile(const QString& path);
 
     // Geometry and appearance, called by the buttons and the interface settings page.
-    void SetTranslucent(bool on);
-    void SetOpacity(int alpha);  // only while translucent
-    void ChangeBackground(const tagUiBgSkinInfo& info, int targetOpacity);
+    QWidget* targetWindow() override { return this; }
+    void SetTranslucent(bool on) override;
+    void SetOpacity(int alpha) override;  // only while translucent
+    void ChangeBackground(const tagUiBgSkinInfo& info, int targetOpacity) override;
     void ApplyRandomSkin();
     // The player settings page's sound effect message (wParam 1: flat; else preset lParam + 1).
-    void ApplySoundEffect(qintptr wParam, qintptr lParam);
+    void ApplySoundEffect(qintptr wParam, qintptr lParam) override;
     // Lays every control out for the current size.
     void LayoutControls(int inset, int listScrollFlag = 0);
 
