@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QWidget>
@@ -55,10 +54,4 @@ TEST(COrvoPlayerApp, MainWindowCarriesTheMarksOfARunningInstanceAndTakesHandedOv
     QWidget plain;  // a window that cannot take files says so
     EXPECT_FALSE(COrvoPlayerApp::deliverHandedOverPaths(&plain, {"/m/a.mp3"}));
     qunsetenv("ORVO_DATA_DIR");
-}
-
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
 }

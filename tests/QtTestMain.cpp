@@ -1,4 +1,4 @@
-// Widgets need an application object; every test here runs on Qt's offscreen platform.
+// Qt tests need an application object; all of them run on Qt's offscreen platform.
 #include <gtest/gtest.h>
 #include <QApplication>
 
