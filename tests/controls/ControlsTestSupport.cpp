@@ -1,6 +1,5 @@
 #include "ControlsTestSupport.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QPainter>
@@ -73,13 +72,4 @@ void saveArtifact(const QImage& image, const QString& name) {
     const QString dir = QStringLiteral(ORVO_BUILD_DIR "/test-artifacts/controls");
     QDir().mkpath(dir);
     image.save(dir + QLatin1Char('/') + name);
-}
-
-// The controls measure text and paint with fonts, which needs a QApplication.
-int main(int argc, char** argv) {
-    // Headless also when started by hand outside the test runner.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
 }

@@ -1,12 +1,12 @@
 #include "DrawImages.h"
 
 #include "ControlsTestSupport.h"
+#include "tests/update/GifPieces.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImageReader>
-#include <functional>
 
 namespace {
 
@@ -18,33 +18,6 @@ qint64 peakKiB() {
         if (line.startsWith("VmHWM:"))
             return line.mid(6).trimmed().split(' ').value(0).toLongLong();
     return 0;
-}
-
-// A GIF of four colours (red, green, blue, black) whose pixels come from colourAt(x, y): LZW
-// codes of three bits, the table cleared every two pixels so that it never grows.
-QByteArray gif(int w, int h, const std::function<int(int, int)>& colourAt) {
-    QByteArray out("GIF89a");
-    const auto le16 = [&](int v) { out.append(char(v & 0xFF)).append(char(v >> 8)); };
-    le16(w), le16(h);
-    out.append("\x81\0\0\xff\0\0\0\xff\0\0\0\xff\0\0\0", 15);
-    out.append(','), le16(0), le16(0), le16(w), le16(h);
-    out.append("\0\x02", 2);
-    QByteArray data;
-    quint32 bits = 0;
-    int count = 0;
-    const auto code = [&](int c) {
-        bits |= quint32(c) << count;
-        for (count += 3; count >= 8; count -= 8, bits >>= 8) data.append(char(bits & 0xFF));
-    };
-    for (int i = 0; i < w * h; ++i) {
-        if (i % 2 == 0) code(4);  // clear
-        code(colourAt(i % w, i / w));
-    }
-    code(5);  // end of information
-    if (count > 0) data.append(char(bits & 0xFF));
-    for (qsizetype at = 0; at < data.size(); at += 255)
-        out.append(char(qMin<qsizetype>(255, data.size() - at))).append(data.mid(at, 255));
-    return out.append("\0;", 2);
 }
 
 class DrawImagesTest : public ::testing::Test {
@@ -124,10 +97,11 @@ TEST_F(DrawImagesTest, LongThinPicturesScaleOnlyTheirMiddle) {
     QImage wide(1000, 1, QImage::Format_RGB32);
     wide.fill(Qt::red);
     for (int x = 480; x < 520; ++x) wide.setPixelColor(x, 0, Qt::green);
+    const auto middle = [](int, int y) {
+        return y >= 11800 && y < 12050 ? gif::kGreen : gif::kRed;
+    };
     const QString tall = pics.bytes(
-        "tall.gif", gif(3, 23850, [](int, int y) {
-            return y >= 11800 && y < 12050 ? 1 : 0;  // green in the middle, red elsewhere
-        }));
+        "tall.gif", gif::header(3, 23850) + gif::image(QRect(0, 0, 3, 23850), middle) + ';');
     ASSERT_EQ(QImage(tall).size(), QSize(3, 23850));
     for (const QString& picture : {pics.write("wide.jpg", wide), tall}) {
         SCOPED_TRACE(picture.toStdString());
