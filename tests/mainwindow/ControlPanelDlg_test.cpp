@@ -11,6 +11,7 @@
 #include "core/Playback.h"
 #include "core/StoreBinding.h"
 #include "platform/DataDirectory.h"
+#include "tests/store/DataDirFixture.h"
 
 #include <gtest/gtest.h>
 #include <QApplication>
@@ -19,7 +20,6 @@
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTimer>
 
 using namespace ConfigKeys;
@@ -44,13 +44,6 @@ QMap<IControl*, QRect> rectsOf(ControlPanelDlg& w) {
     return rects;
 }
 
-// Screenshots for a person to look at, kept with the build's test output.
-void saveArtifact(QWidget& w, const char* name) {
-    const QString dir = QStringLiteral(ORVO_BUILD_DIR "/tests/artifacts/mainwindow/");
-    QDir().mkpath(dir);
-    w.grab().save(dir + QLatin1String(name) + u".png"_s);
-}
-
 // A press, a move by delta (in global coordinates, as a real drag) and a release.
 void drag(QWidget& w, QPoint from, QPoint delta) {
     const QPoint start = w.mapToGlobal(from);
@@ -67,11 +60,10 @@ void click(QWidget& w, IControl* c) { drag(w, c->rect().center(), QPoint()); }
 
 // A private data folder seeded as at a first start, the store library and pictures from the build,
 // and two one-colour skins ("t-red", "t-blue") whose colours the tests look for.
-class ControlPanelDlgTest : public ::testing::Test {
+class ControlPanelDlgTest : public DataDirFixture {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(m_dir.isValid());
-        qputenv("ORVO_DATA_DIR", QFile::encodeName(m_dir.path()));
+        DataDirFixture::SetUp();
         DataDirectory::setDeliveredDirectoryOverride(QStringLiteral(ORVO_SOURCE_DIR));
         ASSERT_TRUE(DataDirectory::prepare());
         DataDirectory::setProgramDirectoryOverride(QStringLiteral(ORVO_OUT_DIR "/"));
@@ -92,14 +84,13 @@ protected:
         setConfig({{kEnTransparent, u"0"_s}});
     }
     void TearDown() override {
-        qunsetenv("ORVO_DATA_DIR");
+        DataDirFixture::TearDown();
         DataDirectory::setDeliveredDirectoryOverride(QString());
         DataDirectory::setProgramDirectoryOverride(QString());
         StoreBinding::setLibraryPath(QString());
     }
     static void setSkinList(QList<tagUiBgSkinInfo> skins) { StoreBinding::CallSkinList(0, &skins); }
 
-    QTemporaryDir m_dir;
     tagUiBgSkinInfo m_red, m_blue;
 };
 
@@ -180,7 +171,6 @@ TEST_F(ControlPanelDlgTest, TranslucencyOnAndOffReturnsToTheSamePlaceOpacityOnly
     EXPECT_EQ(w.canvas().opacity(), 255);  // a missing value means fully opaque
     w.move(100, 120);
     w.show();
-    saveArtifact(w, "opaque");
     const QRect opaque = w.geometry();
     const QMap<IControl*, QRect> rects = rectsOf(w);
     w.SetOpacity(90);
@@ -195,7 +185,6 @@ TEST_F(ControlPanelDlgTest, TranslucencyOnAndOffReturnsToTheSamePlaceOpacityOnly
     EXPECT_EQ(w.mapToGlobal(w.controls().closeButton->rect().topLeft()), QPoint(407, 120));
     w.SetOpacity(90);
     EXPECT_EQ(w.canvas().opacity(), 90);
-    saveArtifact(w, "translucent");
 
     w.SetTranslucent(false);
     EXPECT_FALSE(w.canvas().isTranslucent());
@@ -319,18 +308,6 @@ TEST_F(ControlPanelDlgTest, BodyDragsTheWindowAndEdgesResizeIt) {
     EXPECT_EQ(w.controls().closeButton->x(), 400 - 33);  // the controls follow the new size
 }
 
-TEST_F(ControlPanelDlgTest, HandedOverFileShowsTheWindowAndJoinsTheSavedList) {
-    ControlPanelDlg w;
-    ASSERT_FALSE(w.isVisible());
-    const int before = w.controls().musicList->GetListCount();
-    w.OpenHandedOverFile(u"/music/歌手/01.Intro.mp3"_s);
-    EXPECT_TRUE(w.isVisible());
-    EXPECT_EQ(w.controls().musicList->GetListCount(), before + 1);
-    EXPECT_TRUE(w.controls().musicList->hasSongs());
-    // That the list is saved is checked end to end; here it comes back at the next start.
-    EXPECT_EQ(ControlPanelDlg().controls().musicList->GetListCount(), before + 1);
-}
-
 TEST_F(ControlPanelDlgTest, StartSettingsSoundEffectLongTitleAndMinimiseWithoutTray) {
     // The store only replaces keys the file holds.
     QFile stored(DataDirectory::path() + u"config.xml"_s);
@@ -355,7 +332,6 @@ TEST_F(ControlPanelDlgTest, StartSettingsSoundEffectLongTitleAndMinimiseWithoutT
         EXPECT_TRUE(w.display().isMarqueeRunning() && w.display().isProgressRunning());
         for (int i = 0; i < 5; ++i) w.display().OnMarqueeTimer();
         EXPECT_EQ(name->scrollOffset(), 5);
-        saveArtifact(w, "long-title");
         w.display().SongStopped();
         EXPECT_EQ(w.windowTitle(), u"欧沃播放器"_s);
         EXPECT_FALSE(w.display().isMarqueeRunning() || w.display().isProgressRunning());
