@@ -1,5 +1,4 @@
-// Bytes a peer of the single-instance socket may send, arriving in pieces of any size. Only
-// feed() and state() are used, so the target holds whatever a message carries.
+// Bytes a peer of the single-instance socket may send, arriving in pieces of any size.
 
 #include "SingleInstanceFrame.h"
 
@@ -21,6 +20,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // feed() reports the state it leaves, and a finished message stays finished.
         if (now != frame.state()) std::abort();
         if (before != SingleInstanceFrame::State::NeedMore && now != before) std::abort();
+    }
+    // Only a finished message gives paths, and none of them is empty or holds a NUL.
+    const QStringList paths = frame.paths();
+    if (frame.state() != SingleInstanceFrame::State::Complete && !paths.isEmpty()) std::abort();
+    for (const QString& path : paths) {
+        if (path.isEmpty() || path.contains(QChar(u'\0'))) std::abort();
     }
     return 0;
 }

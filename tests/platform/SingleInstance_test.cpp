@@ -18,7 +18,6 @@
 #include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <atomic>
 #include <cstring>
@@ -88,28 +87,6 @@ TEST(SingleInstanceFrame, RefusesWhatNoSenderWrites) {
     SingleInstanceFrame frame;
     EXPECT_EQ(frame.feed(*SingleInstanceFrame::encode({largest})), State::Complete);
     EXPECT_FALSE(SingleInstanceFrame::encode({largest, "y"}).has_value());  // all count
-}
-
-TEST(SingleInstanceFrame, SurvivesRandomBytesInRandomPieces) {
-    QRandomGenerator random(20261206);
-    for (int round = 0; round < 3000; ++round) {
-        QByteArray bytes(qsizetype(random.bounded(0, 64)), Qt::Uninitialized);
-        for (char& c : bytes) c = char(random.bounded(256) < 64 ? 0 : random.bounded(256));
-        if (bytes.size() >= 4 && random.bounded(2) == 0)  // small counts, so some complete
-            bytes.replace(0, 4, header(quint32(random.bounded(0, 40))));
-        SingleInstanceFrame frame;
-        for (qsizetype at = 0, piece = 0; at < bytes.size(); at += piece) {
-            piece = qMin<qsizetype>(random.bounded(1, 9), bytes.size() - at);
-            frame.feed(QByteArrayView(bytes).sliced(at, piece));
-        }
-        if (frame.state() != State::Complete) {
-            EXPECT_TRUE(frame.paths().isEmpty());
-            continue;
-        }
-        EXPECT_LE(frame.paths().join(QChar(u'\0')).size(), qsizetype(quint8(bytes[3]) / 2));
-        for (const QString& path : frame.paths())
-            EXPECT_TRUE(!path.isEmpty() && !path.contains(QChar(u'\0')));
-    }
 }
 
 using Result = SingleInstanceClient::Result;
