@@ -181,10 +181,6 @@ TEST_F(EngineTest, BrokenFilesNeverCrashOrHang) {
         const std::int64_t length = channelGetLength(h);
         EXPECT_LE(playTwiceAndFree(h, 20000ms).first, length + 8 * 4096);
     }
-    // Valid audio under the wrong extension plays in full.
-    const Handle named = streamCreateFile(media("broken/flac-named.mp3"));
-    ASSERT_NE(named, 0u);
-    EXPECT_EQ(channelGetLength(named), kToneBytes);
 }
 
 // Lengths the file gets wrong: a header that promises more than the data holds (a cut FLAC; a
@@ -442,16 +438,24 @@ TEST_F(MediaTest, EachChannelKeepsItsOwnTone) {
     EXPECT_LT(toneAmplitude(wav, 1, 1000.0, kRate, kRate), 0.001);
 }
 
-TEST_F(MediaTest, VolumeAndSixteenBitCapture) {
+TEST_F(MediaTest, VolumeRampsWithoutJumpsAndSixteenBitCaptureClamps) {
     const auto halve = [](Handle h) { channelSetVolume(h, 0.5f); };
     // +15 dB at 1 kHz drives the 0.5 tone past full scale: the 16-bit file clamps, not wraps.
     const auto boost = [](Handle h) {
         fxSetParameters(channelSetFxParamEq(h), {1000.0f, 12.0f, 15.0f});
     };
+    // A 1 kHz tone at 0.5 moves <= 0.072 a sample; a hard switch of volume jumps up to 0.5.
+    const auto toggle = [](Handle h) {
+        for (int i = 0; i < 20; ++i) {
+            channelSetVolume(h, (i % 2) ? 1.0f : 0.0f);
+            std::this_thread::sleep_for(3ms);
+        }
+    };
     const PlayResult full = playToEnd(media("tone1k.flac"), {}, true);
     const PlayResult half = playToEnd(media("tone1k.flac"), halve, true);
     const PlayResult loud = playToEnd(media("tone1k.flac"), boost, true);
-    ASSERT_TRUE(full.capture && half.capture && loud.capture);
+    const PlayResult toggled = playToEnd(media("tone1k.flac"), {}, false, toggle);
+    ASSERT_TRUE(full.capture && half.capture && loud.capture && toggled.capture);
     const double a = toneAmplitude(*full.capture, 0, 1000.0);
     EXPECT_NEAR(a, 0.5, 0.001);
     EXPECT_NEAR(toneAmplitude(*half.capture, 0, 1000.0) / a, 0.5, 0.005);
@@ -460,18 +464,7 @@ TEST_F(MediaTest, VolumeAndSixteenBitCapture) {
         std::minmax_element(loud.capture->samples.begin(), loud.capture->samples.end());
     EXPECT_NEAR(*hi, 1.0f, 1e-4);
     EXPECT_NEAR(*lo, -1.0f, 1e-4);
-}
-
-TEST_F(MediaTest, VolumeChangesRampWithoutJumps) {
-    // A 1 kHz tone at 0.5 moves <= 0.072 a sample; a hard switch of volume jumps up to 0.5.
-    const PlayResult r = playToEnd(media("tone1k.flac"), {}, false, [](Handle h) {
-        for (int i = 0; i < 20; ++i) {
-            channelSetVolume(h, (i % 2) ? 1.0f : 0.0f);
-            std::this_thread::sleep_for(3ms);
-        }
-    });
-    ASSERT_TRUE(r.capture.has_value());
-    const std::vector<float>& s = r.capture->samples;
+    const std::vector<float>& s = toggled.capture->samples;
     float worst = 0.0f;
     for (std::size_t i = 2; i < s.size(); i += 2)
         worst = std::max(worst, std::abs(s[i] - s[i - 2]));
@@ -503,25 +496,11 @@ TEST_F(MediaTest, TenBandsGiveTheCombinedResponse) {
     }
 }
 
-// Where the 2 kHz step of steps.flac turns into 4 kHz, in frames of the capture.
-std::size_t stepEdge(const Wav& wav) {
-    std::size_t lo = 0;
-    std::size_t hi = wav.frames();
-    const std::size_t window = 64;
-    while (hi - lo > 4) {
-        const std::size_t mid = (lo + hi) / 2;
-        const std::size_t at = mid > window ? mid - window : 0;
-        (toneAmplitude(wav, 0, 4000, at, window) > toneAmplitude(wav, 0, 2000, at, window) ? hi
-                                                                                           : lo) =
-            mid;
-    }
-    return lo;
-}
-
 class SeekTest : public MediaTest, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(SeekTest, SeekBeforePlayStartsExactlyThere) {
-    // 29.5 s: half a second of 2 kHz, then the 4 kHz step at 30 s.
+    // 29.5 s: half a second of 2 kHz, then the 4 kHz step at 30 s. The length heard shows where it
+    // started (what follows a decoder's seek is Decoder_test's).
     const PlayResult r = playToEnd(media(GetParam()), [](Handle h) {
         EXPECT_TRUE(channelSetPosition(h, channelSeconds2Bytes(h, 29.5)));
         EXPECT_EQ(channelGetPosition(h), channelSeconds2Bytes(h, 29.5));
@@ -530,7 +509,6 @@ TEST_P(SeekTest, SeekBeforePlayStartsExactlyThere) {
     const Wav& wav = *r.capture;
     const bool lossless = std::string(GetParam()).ends_with(".flac");
     EXPECT_NEAR(wav.seconds(), 10.5, lossless ? 0.001 : 0.06);
-    EXPECT_NEAR(static_cast<double>(stepEdge(wav)) / kRate, 0.5, lossless ? 0.002 : 0.03);
     EXPECT_NEAR(toneAmplitude(wav, 0, 2000, 0, kRate / 4), 0.5, 0.05);
     EXPECT_NEAR(toneAmplitude(wav, 0, 4000, kRate, kRate), 0.5, 0.05);
 }
