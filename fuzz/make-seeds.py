@@ -82,6 +82,8 @@ def xmls():
         "entities": b'<x v="&#x4E2D;&#20013;&quot;&apos;" />',
         "comment_cdata": b"<!-- c --><x><![CDATA[<y/>]]></x>",
         "broken": b'<x value="1" <<<',
+        # Text ending inside a UTF-8 sequence: TinyXML steps over it by its lead byte.
+        "cut_utf8": b'<MU value="a&\xe4',
     })
     return out
 
