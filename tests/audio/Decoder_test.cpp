@@ -142,8 +142,7 @@ TEST(DecoderTest, WhatALightDecoderCannotDecodeFallsThroughToFfmpeg) {
         SCOPED_TRACE(c.file);
         auto alone = light(media(c.file));
         ASSERT_TRUE(alone);
-        EXPECT_NEAR(static_cast<double>(decodeAll(*alone).size()) / 2 / kRate, c.lightSeconds,
-                    0.1);
+        EXPECT_NEAR(static_cast<double>(decodeAll(*alone).size()) / 2 / kRate, c.lightSeconds, 0.1);
         auto d = Decoder::open(media(c.file), 0, 0, kRate);
         ASSERT_TRUE(d);
         EXPECT_EQ(dynamic_cast<FfmpegDecoder*>(d.get()), nullptr);  // opened as a light one

@@ -253,8 +253,8 @@ TEST_F(EngineTest, FfmpegLoadsOnlyForFilesThatNeedIt) {
     EXPECT_NEAR(channelGetPosition(wma) / 8.0 / kRate, 3.0, 0.1);
     EXPECT_TRUE(streamFree(wma));
     // Opened by a light decoder, finished by the plugin: they play to their ends.
-    for (const auto& [file, seconds] : {std::pair{"broken/bad-crc.flac", 3.0},
-                                        std::pair{"broken/rate-change.mp3", 5.0}}) {
+    for (const auto& [file, seconds] :
+         {std::pair{"broken/bad-crc.flac", 3.0}, std::pair{"broken/rate-change.mp3", 5.0}}) {
         SCOPED_TRACE(file);
         const Handle h = streamCreateFile(media(file));
         ASSERT_NE(h, 0u);
