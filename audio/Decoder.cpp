@@ -20,7 +20,7 @@ std::unique_ptr<Decoder> Decoder::open(const std::string& path, std::uint64_t of
     if (!reader) {
         return nullptr;
     }
-    std::unique_ptr<Decoder> light;
+    std::unique_ptr<NativeDecoder> light;
     switch (ContentSniffer::detect(*reader)) {
         case ContentSniffer::Kind::Mpeg:
             light = Mpg123Decoder::open(std::move(reader), outRate);
@@ -34,14 +34,17 @@ std::unique_ptr<Decoder> Decoder::open(const std::string& path, std::uint64_t of
         case ContentSniffer::Kind::Other:
             break;
     }
+    const auto openFfmpeg = [path, offset, length, outRate]() -> std::unique_ptr<Decoder> {
+        std::unique_ptr<FileReader> fresh = FileReader::open(path, offset, length);
+        return fresh ? FfmpegLoader::open(std::move(fresh), path, outRate) : nullptr;
+    };
     if (light) {
+        // Accepted by its magic bytes; FFmpeg takes over if it turns out not to decode.
+        light->setFallback(openFfmpeg);
         return light;
     }
     // Refused by the light decoder (or none fits): FFmpeg gets a fresh reader.
-    if (!reader) {
-        reader = FileReader::open(path, offset, length);
-    }
-    return reader ? FfmpegLoader::open(std::move(reader), path, outRate) : nullptr;
+    return reader ? FfmpegLoader::open(std::move(reader), path, outRate) : openFfmpeg();
 }
 
 Decoder::Decoder(std::unique_ptr<FileReader> reader, int outRate)

@@ -60,6 +60,7 @@ protected:
     bool interrupted() const {
         return m_interrupt != nullptr && m_interrupt->load(std::memory_order_relaxed);
     }
+    const std::atomic<bool>* interruptFlag() const { return m_interrupt; }
     FileReader& reader() { return *m_reader; }
     // Sets the length from a duration in seconds; ignores unknown or absurd values.
     void setLengthSeconds(double seconds);

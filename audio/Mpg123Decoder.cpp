@@ -119,10 +119,11 @@ long Mpg123Decoder::readSource(std::vector<float>& buf) {
         long rate = 0;
         int channels = 0;
         int encoding = 0;
-        // Another rate or layout mid-file is not followed: the rest would play wrongly.
+        // Another rate or layout mid-file is not followed here (the resampler is set up for
+        // one): the rest goes to the fallback.
         if (mpg123_getformat(m_handle, &rate, &channels, &encoding) != MPG123_OK ||
             rate != m_source.rate || channels != m_source.channels) {
-            return 0;
+            return kCannotFollow;
         }
     } else if (err != MPG123_OK && err != MPG123_DONE && bytes == 0) {
         return -1;

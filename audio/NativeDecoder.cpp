@@ -1,6 +1,8 @@
 #include "audio/NativeDecoder.h"
 
+#include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "audio/AudioLog.h"
 
@@ -84,6 +86,9 @@ void NativeDecoder::flushResampler(std::vector<float>& out) {
 }
 
 bool NativeDecoder::decode(std::vector<float>& out) {
+    if (m_fallback) {
+        return decodeFallback(out);
+    }
     if (m_eof) {
         return false;
     }
@@ -94,19 +99,30 @@ bool NativeDecoder::decode(std::vector<float>& out) {
             return out.size() > before;
         }
         m_in.clear();
-        long got = readSource(m_in);
-        if (got < 0 && ++errors <= kMaxReadErrors) {
+        const long got = readSource(m_in);
+        errors = got < 0 ? errors + 1 : 0;
+        if (got > 0) {
+            m_decodedAny = m_decodedSinceSeek = true;
+        }
+        // Magic bytes that promised more than this decoder can read: an error before the first
+        // frame, errors it cannot get past, a stream it cannot follow, nothing at all.
+        const bool stuck = got == kCannotFollow ||
+                           (got < 0 && (!m_decodedSinceSeek || errors > kMaxReadErrors)) ||
+                           (got == 0 && !m_decodedAny);
+        if (stuck && switchToFallback()) {
+            return decodeFallback(out) || out.size() > before;
+        }
+        if (got < 0 && got != kCannotFollow && errors <= kMaxReadErrors) {
             continue;
         }
         if (got <= 0 || !convert(m_in.data(), static_cast<std::size_t>(got), out)) {
             if (got < 0) {
-                logMessage(std::string("decode ") + m_source.codec + ": too many errors");
+                logMessage(std::string("decode ") + m_source.codec + ": cannot go on");
             }
             flushResampler(out);
             m_eof = true;
             return out.size() > before;
         }
-        errors = 0;
         if (out.size() > before) {
             return true;
         }
@@ -114,6 +130,11 @@ bool NativeDecoder::decode(std::vector<float>& out) {
 }
 
 bool NativeDecoder::seek(std::int64_t frame) {
+    if (m_fallback) {
+        const bool ok = m_fallback->seek(frame);
+        followFallback();
+        return ok;
+    }
     if (frame < 0) {
         frame = 0;
     }
@@ -130,8 +151,49 @@ bool NativeDecoder::seek(std::int64_t frame) {
     if (m_soxr != nullptr) {
         soxr_clear(m_soxr);
     }
+    m_decodedSinceSeek = false;
     resetPosition(frame, frame);
     return true;
+}
+
+bool NativeDecoder::switchToFallback() {
+    const FallbackOpener open = std::move(m_openFallback);
+    m_openFallback = nullptr;
+    std::unique_ptr<Decoder> next = open ? open() : nullptr;
+    if (!next) {
+        return false;
+    }
+    next->setInterrupt(interruptFlag());
+    // Where the output stands: what the resampler still held is decoded again by the fallback.
+    const std::int64_t at = std::max<std::int64_t>(decodedFrames(), 0);
+    if (at > 0 && !next->seek(at)) {
+        logMessage(std::string("decode ") + m_source.codec + ": the fallback cannot seek");
+        return false;
+    }
+    logMessage(std::string("decode ") + m_source.codec + ": handed to " +
+               next->sourceFormat().codec + " at frame " + std::to_string(at));
+    m_source = next->sourceFormat();
+    if (lengthFrames() == 0) {
+        setLengthSeconds(static_cast<double>(next->lengthFrames()) / outRate());
+    }
+    m_fallback = std::move(next);
+    followFallback();
+    return true;
+}
+
+bool NativeDecoder::decodeFallback(std::vector<float>& out) {
+    const bool more = m_fallback->decode(out);
+    followFallback();
+    return more;
+}
+
+void NativeDecoder::followFallback() {
+    const std::int64_t at = m_fallback->decodedFrames();
+    if (at >= 0) {
+        setPosition(at);
+    } else {
+        resetPosition(-1, 0);
+    }
 }
 
 }  // namespace OrvoAudio

@@ -128,6 +128,15 @@ python3 "$MEDIA/tagtool.py" bitflip "$TMP/tone1k.ape" "$TMP/broken/bitflip.ape" 
 : >"$TMP/broken/empty.mp3"
 printf 'This is a text file, not music.\n%.0s' $(seq 1 200) >"$TMP/broken/text.mp3"
 cp "$TMP/broken/text.mp3" "$TMP/broken/text.flac"
+# Files a light decoder opens but cannot play through, while FFmpeg can: every FLAC frame with a
+# wrong checksum (libFLAC drops them all), and 3 s of 1 kHz stereo MP3 followed by 2 s of 500 Hz
+# mono at 22.05 kHz (libmpg123 is not followed past the change).
+python3 "$MEDIA/tagtool.py" flaccrc "$TMP/tone1k.flac" "$TMP/broken/bad-crc.flac"
+ff -i "$TMP/tone1k.wav" -c:a libmp3lame -b:a 128k -write_xing 0 -id3v2_version 0 "$TMP/part1.mp3"
+ff -f lavfi -i "aevalsrc=0.5*sin(2*PI*500*t):s=22050:d=2" -c:a libmp3lame -b:a 64k -write_xing 0 -id3v2_version 0 \
+   "$TMP/part2.mp3"
+cat "$TMP/part1.mp3" "$TMP/part2.mp3" >"$TMP/broken/rate-change.mp3"
+rm -f "$TMP/part1.mp3" "$TMP/part2.mp3"
 # Valid audio under another format's extension: plays, since the content decides.
 cp "$TMP/tone1k.flac" "$TMP/broken/flac-named.mp3"
 cp "$TMP/tone1k.mp3" "$TMP/broken/mp3-named.ogg"

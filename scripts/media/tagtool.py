@@ -6,6 +6,9 @@
   tagtool.py truncate SRC DST FRACTION        copy the first FRACTION of SRC
   tagtool.py bitflip SRC DST COUNT            copy SRC with COUNT bytes in its second half
                                               inverted (fixed positions: reproducible)
+  tagtool.py flaccrc SRC DST                  copy the FLAC file SRC with the CRC-16 of every
+                                              frame wrong (libFLAC drops such frames, FFmpeg
+                                              does not check them by default)
 """
 import struct
 import sys
@@ -61,9 +64,33 @@ def bitflip(src, dst, count):
         f.write(bytes(data))
 
 
+def flaccrc(src, dst):
+    data = bytearray(open(src, "rb").read())
+    if data[:4] != b"fLaC":
+        sys.exit("flaccrc: not a FLAC file: " + src)
+    at = 4
+    while True:  # metadata blocks: a last-block flag and a 24-bit length each
+        last = data[at] & 0x80
+        at += 4 + int.from_bytes(data[at + 1:at + 4], "big")
+        if last:
+            break
+    # Frames of a fixed block size start with the sync code 0xFFF8; each ends in its CRC-16.
+    starts = []
+    while (at := data.find(b"\xff\xf8", at)) >= 0:
+        starts.append(at)
+        at += 2
+    if not starts:
+        sys.exit("flaccrc: no frame found in " + src)
+    for end in starts[1:] + [len(data)]:
+        data[end - 2] ^= 0xFF
+        data[end - 1] ^= 0xFF
+    with open(dst, "wb") as f:
+        f.write(bytes(data))
+
+
 def main():
     ops = {"id3v2": (id3v2, 4), "apev2": (apev2, 4), "truncate": (truncate, 3),
-           "bitflip": (bitflip, 3)}
+           "bitflip": (bitflip, 3), "flaccrc": (flaccrc, 2)}
     if len(sys.argv) < 2 or sys.argv[1] not in ops or len(sys.argv) - 2 != ops[sys.argv[1]][1]:
         sys.exit(__doc__)
     ops[sys.argv[1]][0](*sys.argv[2:])

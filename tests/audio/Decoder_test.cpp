@@ -13,12 +13,16 @@
 #include "audio/ContentSniffer.h"
 #include "audio/Decoder.h"
 #include "audio/FfmpegDecoder.h"
+#include "audio/FlacDecoder.h"
+#include "audio/Mpg123Decoder.h"
 
 using namespace OrvoAudioTest;
 using OrvoAudio::ContentSniffer;
 using OrvoAudio::Decoder;
 using OrvoAudio::FfmpegDecoder;
 using OrvoAudio::FileReader;
+using OrvoAudio::FlacDecoder;
+using OrvoAudio::Mpg123Decoder;
 
 namespace {
 
@@ -114,6 +118,48 @@ TEST(DecoderTest, PicksTheDecoderByContentAndFallsBackToFfmpeg) {
     EXPECT_NEAR(static_cast<double>(decodeAll(*surround).size()) / 2, 2.0 * kRate, 0.01 * kRate);
     for (const char* bad : {"broken/text.mp3", "broken/text.flac", "broken/empty.mp3"}) {
         EXPECT_FALSE(Decoder::open(media(bad), 0, 0, kRate)) << bad;
+    }
+}
+
+// Files the light decoder opens by their magic bytes but cannot play through: alone it stops
+// early; opened the usual way FFmpeg takes over where it stopped, and the whole file plays.
+TEST(DecoderTest, WhatALightDecoderCannotDecodeFallsThroughToFfmpeg) {
+    struct Case {
+        const char* file;
+        double lightSeconds;  // how far the light decoder alone gets
+        double seconds;       // the whole file
+        double lastHz;        // the tone of its last second (1000 or 500 Hz; not the other)
+    };
+    const auto light = [](const std::string& path) -> std::unique_ptr<Decoder> {
+        auto reader = FileReader::open(path, 0, 0);
+        if (path.ends_with(".flac")) {
+            return FlacDecoder::open(std::move(reader), kRate);
+        }
+        return Mpg123Decoder::open(std::move(reader), kRate);
+    };
+    for (const Case c : {Case{"broken/bad-crc.flac", 0.0, 3.0, 1000},
+                         Case{"broken/rate-change.mp3", 3.0, 5.0, 500}}) {
+        SCOPED_TRACE(c.file);
+        auto alone = light(media(c.file));
+        ASSERT_TRUE(alone);
+        EXPECT_NEAR(static_cast<double>(decodeAll(*alone).size()) / 2 / kRate, c.lightSeconds, 0.1);
+        auto d = Decoder::open(media(c.file), 0, 0, kRate);
+        ASSERT_TRUE(d);
+        EXPECT_EQ(dynamic_cast<FfmpegDecoder*>(d.get()), nullptr);  // opened as a light one
+        const std::vector<float> all = decodeAll(*d);
+        const std::size_t frames = all.size() / 2;
+        EXPECT_NEAR(static_cast<double>(frames) / kRate, c.seconds, 0.1);
+        EXPECT_EQ(d->decodedFrames(), static_cast<std::int64_t>(frames));
+        ASSERT_GT(frames, static_cast<std::size_t>(kRate));
+        const Wav whole{kRate, all};
+        EXPECT_GT(toneAmplitude(whole, 0, c.lastHz, frames - kRate, kRate / 2), 0.4);
+        EXPECT_LT(toneAmplitude(whole, 0, 1500 - c.lastHz, frames - kRate, kRate / 2), 0.05);
+        // Seeks go to FFmpeg too, which decodes the tone of the first part again.
+        ASSERT_TRUE(d->seek(kRate / 2));
+        std::vector<float> again;
+        while (again.size() < static_cast<std::size_t>(kRate) && d->decode(again)) {
+        }
+        EXPECT_GT(toneAmplitude(Wav{kRate, again}, 0, 1000, 0, kRate / 4), 0.4);
     }
 }
 

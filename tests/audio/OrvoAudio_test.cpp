@@ -248,6 +248,17 @@ TEST_F(EngineTest, FfmpegLoadsOnlyForFilesThatNeedIt) {
     ASSERT_TRUE(waitStopped(wma));
     EXPECT_NEAR(channelGetPosition(wma) / 8.0 / kRate, 3.0, 0.1);
     EXPECT_TRUE(streamFree(wma));
+    // Opened by a light decoder, finished by the plugin: they play to their ends.
+    for (const auto& [file, seconds] :
+         {std::pair{"broken/bad-crc.flac", 3.0}, std::pair{"broken/rate-change.mp3", 5.0}}) {
+        SCOPED_TRACE(file);
+        const Handle h = streamCreateFile(media(file));
+        ASSERT_NE(h, 0u);
+        ASSERT_TRUE(channelPlay(h));
+        ASSERT_TRUE(waitStopped(h));
+        EXPECT_NEAR(channelGetPosition(h) / 8.0 / kRate, seconds, 0.1);
+        EXPECT_TRUE(streamFree(h));
+    }
 }
 
 TEST_F(EngineTest, FreeingPlayingStreamsLeavesNoThreads) {
