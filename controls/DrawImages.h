@@ -27,6 +27,11 @@ public:
     static bool MakeFrameBgImage(const QString& picturePath, const QString& folder, QSize size,
                                  const QString& stamp, FrameResult* result);
 
+    // Reads a picture (JPEG, PNG, BMP, …) turned as its orientation says. A null image when the
+    // file cannot be read or is not a picture, and, before decoding, when its header claims more
+    // than 100 million pixels.
+    static QImage ReadPicture(const QString& path);
+
     // Size of the thumbnail "<stamp>_s.bmp" that the background list shows.
     static constexpr QSize kThumbnailSize{32, 32};
     // Radius of the window's rounded corners at window size, in the mask colour. The delivered
