@@ -106,12 +106,13 @@ void DrawImages::PaintCorners(QImage& picture, qint32 maskColor, int radius) {
     }
 }
 
-QImage DrawImages::ReadPicture(const QString& path) {
+QImage DrawImages::ReadPicture(const QString& path, QSize scaledTo) {
     QImageReader reader(path);
     reader.setAutoTransform(true);
     // A hostile header may claim a huge picture; refuse before decoding it.
     const QSize claimed = reader.size();
     if (claimed.isValid() && qint64(claimed.width()) * claimed.height() > 100'000'000) return {};
+    if (scaledTo.isValid()) reader.setScaledSize(scaledTo);
     return reader.read();
 }
 

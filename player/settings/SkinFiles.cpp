@@ -38,8 +38,9 @@ QSize SkinFiles::BackgroundSize() {
 
 SkinFiles::ImportResult SkinFiles::Import(const QString& picturePath, int depth,
                                           Imported* imported) {
-    // Read first: a picture that cannot be used leaves no empty folder behind.
-    const QImage picture = DrawImages::ReadPicture(picturePath);
+    // Read first: a picture that cannot be used leaves no empty folder behind. Decoded straight
+    // at thumbnail size, which still reads the whole file.
+    const QImage picture = DrawImages::ReadPicture(picturePath, DrawImages::kThumbnailSize);
     if (picture.isNull()) return ImportResult::Unreadable;
 
     // skin/ itself is delivered; without it there is nowhere to put the folder.
