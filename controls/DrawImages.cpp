@@ -106,6 +106,16 @@ void DrawImages::PaintCorners(QImage& picture, qint32 maskColor, int radius) {
     }
 }
 
+QImage DrawImages::ReadPicture(const QString& path, QSize scaledTo) {
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    // A hostile header may claim a huge picture; refuse before decoding it.
+    const QSize claimed = reader.size();
+    if (claimed.isValid() && qint64(claimed.width()) * claimed.height() > 100'000'000) return {};
+    if (scaledTo.isValid()) reader.setScaledSize(scaledTo);
+    return reader.read();
+}
+
 bool DrawImages::MakeFrameBgImage(const QString& picturePath, const QString& folder, QSize size,
                                   FrameResult* result) {
     return MakeFrameBgImage(picturePath, folder, size, QString(), result);
@@ -115,12 +125,7 @@ bool DrawImages::MakeFrameBgImage(const QString& picturePath, const QString& fol
                                   const QString& stamp, FrameResult* result) {
     if (size.isEmpty() || size.width() > 16384 || size.height() > 16384) return false;
     if (!QFileInfo(folder).isDir()) return false;
-    QImageReader reader(picturePath);
-    reader.setAutoTransform(true);
-    // A hostile header may claim a huge picture; refuse before decoding it.
-    const QSize claimed = reader.size();
-    if (claimed.isValid() && qint64(claimed.width()) * claimed.height() > 100'000'000) return false;
-    const QImage source = reader.read();
+    const QImage source = ReadPicture(picturePath);
     if (source.isNull()) return false;
 
     QImage background = onBlack(coverCrop(source, size));

@@ -27,6 +27,12 @@ public:
     static bool MakeFrameBgImage(const QString& picturePath, const QString& folder, QSize size,
                                  const QString& stamp, FrameResult* result);
 
+    // Reads a picture (JPEG, PNG, BMP, …) turned as its orientation says. A null image when the
+    // file cannot be read or is not a picture, and, before decoding, when its header claims more
+    // than 100 million pixels. With a valid scaledTo the picture is decoded straight at that size
+    // (proportions not kept), which a JPEG does many times faster than in full.
+    static QImage ReadPicture(const QString& path, QSize scaledTo = QSize());
+
     // Size of the thumbnail "<stamp>_s.bmp" that the background list shows.
     static constexpr QSize kThumbnailSize{32, 32};
     // Radius of the window's rounded corners at window size, in the mask colour. The delivered

@@ -1,0 +1,275 @@
+#include "settings/UiSetting.h"
+#include "settings/BitmapFile.h"
+#include "settings/SkinFiles.h"
+
+#include "core/ConfigKeys.h"
+#include "core/StoreBinding.h"
+#include "platform/DataDirectory.h"
+
+#include <gtest/gtest.h>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace ConfigKeys;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString config(const char* key) { return StoreBinding::ReadConfigValue(key, u"<none>"_s); }
+
+QStringList skinIds() {
+    QList<tagUiBgSkinInfo> skins;
+    StoreBinding::CallSkinList(1, &skins);
+    QStringList ids;
+    for (const auto& s : skins) ids << s.id;
+    return ids;
+}
+
+// The main window's side: records what reached it.
+class FakeTarget : public SettingsTarget {
+public:
+    QWidget* targetWindow() override { return &window; }
+    void SetOpacity(int alpha) override { calls << u"opacity %1"_s.arg(alpha); }
+    void SetTranslucent(bool on) override { calls << u"translucent %1"_s.arg(on); }
+    void ChangeBackground(const tagUiBgSkinInfo& s, int opacity) override {
+        calls << u"background %1 %2 %3 %4"_s.arg(s.id, s.fname).arg(s.maskcolor).arg(opacity);
+    }
+    void ApplySoundEffect(qintptr, qintptr) override {}
+    QWidget window;
+    QStringList calls;
+};
+
+// A data folder seeded with the delivered skins, the store library from the build, and the page
+// opened into a plain parent of the sheet's page size; its questions answered without a dialog.
+class UiSettingTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        qputenv("ORVO_DATA_DIR", QFile::encodeName(m_dir.path()));
+        DataDirectory::setDeliveredDirectoryOverride(QStringLiteral(ORVO_SOURCE_DIR));
+        ASSERT_TRUE(DataDirectory::prepare());
+        StoreBinding::setLibraryPath(QStringLiteral(ORVO_OUT_DIR "/libOrvo_XMLCtrl.so"));
+    }
+    void TearDown() override {
+        m_sheet.reset();
+        qunsetenv("ORVO_DATA_DIR");
+        DataDirectory::setDeliveredDirectoryOverride(QString());
+        StoreBinding::setLibraryPath(QString());
+    }
+    void open() {
+        m_page = std::make_unique<UiSetting>(m_target);
+        m_page->setPrompts({[this](QWidget*) { return m_picture; },
+                            [this](QWidget*) { return ++m_asked, m_confirm; },
+                            [this](const QString& text) { m_errors << text; }});
+        m_sheet = std::make_unique<QWidget>();
+        m_sheet->resize(280, 350);
+        m_page->CreatePage(m_sheet.get())->resize(280, 350);
+        m_sheet->show();
+        QApplication::processEvents();
+    }
+    template <class T>
+    T* find(const char* id) const {
+        return m_page->page()->findChild<T*>(QString::fromLatin1(id));
+    }
+    QListWidget* list() const { return find<QListWidget>("1023"); }
+    QSlider* slider() const { return find<QSlider>("1004"); }
+    // Whether the row shows a thumbnail rather than the grey square of a missing one.
+    bool showsThumbnail(int row) const {
+        const QImage icon = list()->item(row)->icon().pixmap(32).toImage();
+        return icon.pixel(16, 16) != qRgb(150, 150, 150);
+    }
+    void click(int row, Qt::MouseButton button) {
+        const QRect r = list()->visualItemRect(list()->item(row));
+        QTest::mouseClick(list()->viewport(), button, {}, r.center());
+    }
+    // What was posted reaches the window only once the event loop runs.
+    QStringList delivered() {
+        QApplication::processEvents();
+        return std::exchange(m_target.calls, {});
+    }
+    QString import(const QString& name, const QImage& picture = {}) {
+        m_picture = m_dir.filePath(name);
+        if (!picture.isNull()) {
+            EXPECT_TRUE(picture.save(m_picture));
+        }
+        find<QPushButton>("1017")->click();
+        return m_page->skins().constLast().id;
+    }
+    QString skin(const QString& rest) const { return m_dir.filePath(u"skin/"_s + rest); }
+
+    QTemporaryDir m_dir;
+    FakeTarget m_target;
+    std::unique_ptr<UiSetting> m_page;
+    std::unique_ptr<QWidget> m_sheet;
+    QString m_picture;
+    bool m_confirm = true;
+    int m_asked = 0;
+    QStringList m_errors;
+};
+
+}  // namespace
+
+TEST_F(UiSettingTest, OpensFromTheStoredValuesAndOkStoresTheOpacityCancelNothing) {
+    struct Case {
+        QString entransparent, transparent;
+        bool enabled;
+        int position, moveTo;
+        QString stored;
+    };
+    for (const Case& c : {Case{u"0"_s, u"200"_s, false, 55, 255, u"1"_s},
+                          Case{u"7"_s, u"1"_s, true, 254, 55, u"200"_s},
+                          Case{u""_s, u""_s, true, 0, 0, u"255"_s}}) {
+        SCOPED_TRACE(c.position);
+        delivered();  // the moves of the case before
+        StoreBinding::WriteConfigValue(kEnTransparent, c.entransparent);
+        StoreBinding::WriteConfigValue(kTransparent, c.transparent);
+        open();
+        EXPECT_EQ(slider()->isEnabled(), c.enabled);
+        EXPECT_EQ(find<QCheckBox>("1007")->isChecked(), c.enabled);
+        EXPECT_EQ(slider()->value(), c.position);
+        ASSERT_EQ(list()->count(), 4);
+        for (int i = 0; i < 4; ++i) EXPECT_TRUE(showsThumbnail(i)) << i;
+        EXPECT_TRUE(delivered().isEmpty());  // opening tells the window nothing
+        slider()->setValue(c.moveTo);
+        m_sheet.reset();  // Cancel: the page's window goes, nothing is stored
+        m_page->ApplyIfShown();
+        EXPECT_EQ(config(kTransparent), c.transparent.isEmpty() ? u"<none>"_s : c.transparent);
+        open();
+        slider()->setValue(c.moveTo);
+        m_page->ApplyIfShown();
+        EXPECT_EQ(config(kTransparent), c.stored);
+    }
+}
+
+TEST_F(UiSettingTest, SliderSwitchAndPickArePostedNeverAlphaZero) {
+    open();
+    slider()->setValue(255);
+    EXPECT_TRUE(m_target.calls.isEmpty());  // posted, not called
+    EXPECT_EQ(delivered(), QStringList{"opacity 1"});
+    find<QCheckBox>("1007")->click();
+    EXPECT_FALSE(slider()->isEnabled());
+    find<QCheckBox>("1007")->click();
+    EXPECT_TRUE(slider()->isEnabled() && find<QCheckBox>("1007")->isEnabled());
+    EXPECT_EQ(delivered(), (QStringList{"translucent 0", "translucent 1"}));
+    click(2, Qt::LeftButton);
+    EXPECT_EQ(config(kSkin), u"3"_s);
+    EXPECT_TRUE(list()->isEnabled());
+    EXPECT_EQ(delivered(), QStringList{"background 3 3.bmp 16711935 0"});
+}
+
+// Two imports of a PNG with a transparent half, picking one and deleting the other.
+TEST_F(UiSettingTest, ImportsPicksAndDeletesBackgrounds) {
+    QImage png(40, 20, QImage::Format_ARGB32);
+    png.fill(Qt::transparent);
+    for (int y = 0; y < 20; ++y)
+        for (int x = 20; x < 40; ++x) png.setPixelColor(x, y, QColor(220, 20, 20));
+    open();
+    const QString first = import(u"half.png"_s, png), second = import(u"half.png"_s);
+    ASSERT_TRUE(m_errors.isEmpty()) << m_errors.join(u'\n').toStdString();
+    EXPECT_EQ(skinIds(), (QStringList{"1", "2", "3", "4", first, second}));
+    EXPECT_TRUE(delivered().isEmpty());  // an import changes no background
+
+    const tagUiBgSkinInfo made = m_page->skins().at(4);
+    EXPECT_TRUE(QRegularExpression(u"^\\{[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}\\}$"_s)
+                    .match(made.id)
+                    .hasMatch());
+    EXPECT_TRUE(QRegularExpression(u"^\\d{16,17}\\.bmp$"_s).match(made.fname).hasMatch());
+    const QString thumbName = made.fname.chopped(4) + "_s.bmp";
+    EXPECT_EQ(QDir(skin(first)).entryList(QDir::Files), (QStringList{made.fname, thumbName}));
+    QFile thumbFile(skin(first + "/" + thumbName));
+    ASSERT_TRUE(thumbFile.open(QIODevice::ReadOnly));
+    const QByteArray bytes = thumbFile.readAll();
+    EXPECT_EQ(int(bytes[28]), BitmapFile::DepthFor(QGuiApplication::primaryScreen()->depth()));
+    const QImage thumb = QImage::fromData(bytes, "BMP");
+    ASSERT_EQ(thumb.size(), QSize(32, 32));
+    EXPECT_EQ(thumb.pixelColor(4, 16), QColor(Qt::black));  // transparent became black
+    EXPECT_GT(thumb.pixelColor(28, 16).red(), 200);
+
+    open();  // read back from skinlist.xml
+    ASSERT_EQ(list()->count(), 6);
+    EXPECT_TRUE(showsThumbnail(4) && showsThumbnail(5));
+    click(5, Qt::LeftButton);
+    const tagUiBgSkinInfo picked = m_page->skins().at(5);
+    EXPECT_EQ(
+        delivered(),
+        QStringList{u"background %1 %2 %3 255"_s.arg(second, picked.fname).arg(picked.maskcolor)});
+
+    // Built-in and in-use backgrounds stay without a question; Cancel keeps too.
+    for (int row : {0, 3, 5}) click(row, Qt::RightButton);
+    EXPECT_EQ(m_asked, 0);
+    m_confirm = false;
+    click(4, Qt::RightButton);
+    EXPECT_EQ(list()->count(), 6);
+    m_confirm = true;
+    click(4, Qt::RightButton);
+    EXPECT_EQ(m_asked, 2);
+    EXPECT_EQ(list()->count(), 5);
+    EXPECT_FALSE(QFileInfo::exists(skin(first)));
+    EXPECT_EQ(skinIds(), (QStringList{"1", "2", "3", "4", second}));
+    click(4, Qt::LeftButton);  // the next one moved up and answers at its place
+    EXPECT_EQ(delivered().value(0).section(u' ', 1, 1), second);
+
+    // The page as a person sees it, at 1× and 2×, for a look at its layout.
+    const QString dir = QStringLiteral(ORVO_BUILD_DIR "/tests/artifacts/settings/");
+    QDir().mkpath(dir);
+    for (int ratio : {1, 2}) {
+        QImage shot(m_sheet->size() * ratio, QImage::Format_ARGB32);
+        shot.setDevicePixelRatio(ratio);
+        m_sheet->render(&shot);
+        EXPECT_TRUE(shot.save(dir + u"UiSetting@%1x.png"_s.arg(ratio)));
+    }
+}
+
+TEST_F(UiSettingTest, BrokenPicturesAndMissingSkinFolderWriteNothing) {
+    open();
+    QFile broken(m_dir.filePath(u"broken.jpg"_s));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly) && broken.write("\xff\xd8\xff\xe0 no jpeg") > 0);
+    broken.close();
+    import(u"broken.jpg"_s);
+    import(u"missing.png"_s);
+    EXPECT_EQ(m_errors, QStringList(2, QString::fromUtf8(UiSetting::kUnreadableText)));
+    EXPECT_EQ(QDir(skin({})).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 4);
+    ASSERT_TRUE(QDir(skin({})).removeRecursively());
+    QImage ok(8, 8, QImage::Format_RGB32);
+    ok.fill(Qt::green);
+    import(u"ok.png"_s, ok);
+    EXPECT_EQ(m_errors.value(2), QString::fromUtf8(UiSetting::kFolderErrorText));
+    EXPECT_FALSE(QFileInfo::exists(skin({})));
+    EXPECT_EQ(skinIds().size(), 4);
+    EXPECT_EQ(list()->count(), 4);
+}
+
+// Ids from a hand-edited skinlist.xml never lead a deletion out of skin/<id>/.
+TEST_F(UiSettingTest, DeletionRefusesIdsOutsideTheSkinFolder) {
+    QDir data(m_dir.path());
+    ASSERT_TRUE(data.mkpath(u"keep/inner"_s) && data.mkpath(u"skin/x"_s));
+    QFile(m_dir.filePath(u"keep/inner/f"_s)).open(QIODevice::WriteOnly);
+    ASSERT_TRUE(QFile::link(m_dir.filePath(u"keep"_s), skin(u"link"_s)));
+    QList<tagUiBgSkinInfo> skins;
+    StoreBinding::CallSkinList(1, &skins);
+    for (const QString& id : {u""_s, u"."_s, u".."_s, u"x/.."_s, u"../keep"_s, u"link"_s})
+        skins.append({id, 0, u"a.bmp"_s});
+    StoreBinding::CallSkinList(0, &skins);
+    open();
+    for (int row = 4; row < 9; ++row) click(row, Qt::RightButton);
+    EXPECT_EQ(m_asked, 0);
+    EXPECT_TRUE(QFileInfo::exists(skin(u"x"_s)));
+    EXPECT_FALSE(showsThumbnail(9));  // no a_s.bmp: a grey square
+    click(9, Qt::RightButton);        // a link in a skin's place goes, what it names stays
+    EXPECT_FALSE(QFileInfo(skin(u"link"_s)).isSymLink());
+    EXPECT_TRUE(QFileInfo::exists(m_dir.filePath(u"keep/inner/f"_s)));
+    EXPECT_EQ(skinIds().size(), 9);
+    EXPECT_FALSE(SkinFiles::RemoveFolder(u"a\\b"_s));
+}
+
+TEST(SkinFilesTest, TimeStampPrintsMillisecondsWithTwoOrThreeDigits) {
+    for (auto [ms, text] : {std::pair{6, "2026010203040506"}, {999, "20260102030405999"}})
+        EXPECT_EQ(SkinFiles::TimeStamp(QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5, ms))), text);
+}
