@@ -23,6 +23,7 @@ public:
     ~LoopbackHttpServer() override;
 
     bool listening() const { return m_server.isListening(); }
+    void close() { m_server.close(); }
     quint16 port() const { return m_server.serverPort(); }
     // Every request's head as received, and how many connections were made and have ended.
     const QList<QByteArray>& requests() const { return m_requests; }

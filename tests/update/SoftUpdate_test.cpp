@@ -122,7 +122,11 @@ TEST_F(SoftUpdateTest, EveryKindOfReplyEndsInItsTextInBoundedTime) {
         const char* name;
         Answer answer;
         QString text;
+        bool alive = true;      // the network test's answer
+        bool listening = true;  // false: the server's port is closed before the check
     } rows[] = {
+        {"no network: no request", reply("ver:0.0.1.7,ptm:t"), kDisconnected, false},
+        {"refused", reply("ver:0.0.1.7,ptm:t"), kNetworkError, true, false},
         {"offer", reply("{ver:0.0.1.7,ptm:2011-01-01}"), offer("0.0.1.7", "2011-01-01")},
         {"newest", reply("ver:0.0.1.6,ptm:x"), kLatest},
         {"quoted keys", reply(R"({"ver":"0.0.1.7","ptm":"2011-01-01"})"), kBroken},
@@ -150,41 +154,27 @@ TEST_F(SoftUpdateTest, EveryKindOfReplyEndsInItsTextInBoundedTime) {
         LoopbackHttpServer server(row.answer);
         ASSERT_TRUE(server.listening());
         VersionCheck::testHooks().port = server.port();
+        VersionCheck::testHooks().networkAlive = [alive = row.alive] { return alive; };
+        if (!row.listening) server.close();
         Opened opened;
         open(softUpdate, opened);
         QElapsedTimer clock;
         clock.start();
         EXPECT_EQ(check(opened), row.text);
-        EXPECT_LT(clock.elapsed(), kTimeoutMs + 1500);
+        EXPECT_LT(clock.elapsed(), row.alive ? kTimeoutMs + 1500 : 500);
+        saveArtifact(*opened.page, QStringLiteral("SoftUpdate-") + row.name);
+        QTest::qWait(20);  // a request would have arrived by now
+        if (!row.alive || !row.listening) {
+            EXPECT_TRUE(server.requests().isEmpty());
+            continue;
+        }
         // Qt sends the request again when the connection closes before a reply.
         ASSERT_GE(server.requests().size(), 1);
         for (const QByteArray& request : server.requests()) {
             EXPECT_TRUE(request.startsWith("GET /upgrade.php HTTP/1.1\r\n"));
             EXPECT_TRUE(request.contains("\r\nUser-Agent: update_test\r\n"));
         }
-        saveArtifact(*opened.page, QStringLiteral("SoftUpdate-") + row.name);
     }
-}
-
-TEST_F(SoftUpdateTest, NoNetworkAnswersAtOnceWithoutARequestAndARefusalIsANetworkError) {
-    SoftUpdate softUpdate;
-    Opened opened;
-    open(softUpdate, opened);
-    saveArtifact(*opened.page, "SoftUpdate-idle");
-    {
-        LoopbackHttpServer server({"ver:1,ptm:1"});
-        VersionCheck::testHooks().port = server.port();
-        VersionCheck::testHooks().networkAlive = [] { return false; };
-        QElapsedTimer clock;
-        clock.start();
-        EXPECT_EQ(check(opened), kDisconnected);
-        EXPECT_LT(clock.elapsed(), 500);
-        QTest::qWait(100);
-        EXPECT_EQ(server.connections(), 0);
-    }
-    // The port of a server that was closed: nobody accepts.
-    VersionCheck::testHooks().networkAlive = [] { return true; };
-    EXPECT_EQ(check(opened), kNetworkError);
 }
 
 TEST_F(SoftUpdateTest, ClosingThePageOrDroppingThePageObjectDuringACheckIsSafe) {
@@ -219,6 +209,7 @@ TEST_F(SoftUpdateTest, LinksOpenOnlyTheDownloadAndHelpPages) {
     SoftUpdate softUpdate;
     Opened page;
     open(softUpdate, page);
+    saveArtifact(*page.page, "SoftUpdate-idle");
     VersionCheck::testHooks().networkAlive = [] { return false; };
     ASSERT_EQ(check(page), kDisconnected);
     // A real click on the link's text.
