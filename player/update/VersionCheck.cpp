@@ -7,6 +7,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkInformation>
 #include <QNetworkInterface>
+#include <QNetworkProxyFactory>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QTimer>
@@ -27,6 +28,18 @@ QUrl serviceUrl() {
     return url;
 }
 
+// The system's proxy settings, as the user configured them for every program; a loopback host is
+// always asked directly.
+class SystemProxies : public QNetworkProxyFactory {
+public:
+    QList<QNetworkProxy> queryProxy(const QNetworkProxyQuery& query) override {
+        if (QHostAddress(query.peerHostName()).isLoopback() ||
+            query.peerHostName() == QLatin1String("localhost"))
+            return {QNetworkProxy::NoProxy};
+        return systemProxyForQuery(query);
+    }
+};
+
 // Failures that say the network is down rather than that the exchange went wrong.
 bool networkDown(QNetworkReply::NetworkError error) {
     return error == QNetworkReply::TemporaryNetworkFailureError ||
@@ -42,6 +55,7 @@ VersionCheck::TestHooks& VersionCheck::testHooks() {
 
 VersionCheck::VersionCheck(QObject* parent)
     : QObject(parent), m_manager(new QNetworkAccessManager(this)), m_deadline(new QTimer(this)) {
+    m_manager->setProxyFactory(new SystemProxies);  // the manager owns it
     m_deadline->setSingleShot(true);
     connect(m_deadline, &QTimer::timeout, this, [this] { conclude({Outcome::NetworkError, {}}); });
 }
