@@ -115,11 +115,6 @@ void SoftUpdate::OnInitDialog(QWidget* page) {
 
 void SoftUpdate::OnCheckClicked() {
     if (!m_check || m_check->isRunning()) return;
-    // Room for two lines kept while hidden: the box does not grow when the answer comes.
-    QSizePolicy keep = m_link->sizePolicy();
-    keep.setRetainSizeWhenHidden(true);
-    m_link->setSizePolicy(keep);
-    m_link->setMinimumHeight(2 * m_link->fontMetrics().lineSpacing());
     m_link->hide();
     m_picture->show();
     m_picture->load(DataDirectory::programDirectory() + QStringLiteral("res/checknew.gif"));
