@@ -101,6 +101,18 @@ def gifs():
     return {"animation": animation, "still": still, "cut": animation[:40]}
 
 
+def replies():
+    """Version service replies: the usual one, its variants and near misses."""
+    return {
+        "offer": b"{ver:0.0.1.7,ptm:2011-01-01}",
+        "latest": b"ver:0.0.1.6,ptm:x",
+        "json": b'{"ver":"0.0.1.7","ptm":"2011-01-01"}',
+        "time": b"ptm:2012-05-06 10:20:30,,ver: -1.0.0.0",
+        "gbk": "ver:9,ptm:二〇一一".encode("gbk"),
+        "huge": b"ver:" + b"9" * 40 + b",ptm:x",
+    }
+
+
 def main():
     if len(sys.argv) != 2:
         sys.exit("usage: make-seeds.py OUTDIR")
@@ -112,6 +124,7 @@ def main():
         "ApeRawReader_fuzz": apes(fixtures),
         "XmlDocumentFile_fuzz": xmls(),
         "GifWalker_fuzz": gifs(),
+        "VersionReply_fuzz": replies(),
     }
     for target, seeds in sets.items():
         folder = out / target

@@ -1,0 +1,228 @@
+// The version check page against a web server on loopback: each kind of reply ends in its text,
+// in bounded time and with the page ready for the next check; closing the page (or dropping the
+// page object) while a check runs; which link clicks open an address. Screenshots of each state
+// go to the build's test artifacts.
+#include "update/SoftUpdate.h"
+#include "LoopbackHttpServer.h"
+#include "platform/DataDirectory.h"
+#include "update/CPictureEx.h"
+
+#include <gtest/gtest.h>
+#include <QDesktopServices>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <QUrl>
+#include <memory>
+#include <ostream>
+
+// Readable failures (gtest looks the printer up beside QString).
+void PrintTo(const QString& text, std::ostream* os) { *os << text.toStdString(); }
+
+namespace {
+const QString kFaq = "<a href=\"http://www.orvoplayer.example/faq.html\">%1</a>";
+const QString kDisconnected = kFaq.arg("网络连接断开,请检查网络设置");
+const QString kNetworkError = kFaq.arg("网络发生异常,请检查网络设置");
+const QString kBroken = kFaq.arg("获取版本信息出错,请检查网络设置");
+const QString kLatest = "您使用的是最新版本,无需升级";
+QString offer(const QString& version, const QString& time) {
+    return "<a href=\"http://www.orvoplayer.example/download.html\">发现最新版本" + version + "(" +
+           time + "),请点击更新</a>";
+}
+
+void saveArtifact(QWidget& widget, const QString& name) {
+    const QString dir = QStringLiteral(ORVO_BUILD_DIR "/tests/artifacts/update/");
+    QDir().mkpath(dir);
+    for (const int ratio : {1, 2}) {
+        QImage shot(widget.size() * ratio, QImage::Format_ARGB32_Premultiplied);
+        shot.setDevicePixelRatio(ratio);
+        widget.render(&shot);
+        shot.save(dir + name + QStringLiteral("@%1x.png").arg(ratio));
+    }
+}
+
+// Catches what the page asks the desktop to open.
+class OpenedUrls : public QObject {
+    Q_OBJECT
+public:
+    OpenedUrls() { QDesktopServices::setUrlHandler("http", this, "open"); }
+    ~OpenedUrls() override { QDesktopServices::unsetUrlHandler("http"); }
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls.append(url); }
+};
+
+class SoftUpdateTest : public ::testing::Test {
+protected:
+    // The page's window as the sheet would make it, in a window of its own.
+    struct Opened {
+        std::unique_ptr<QWidget> sheet = std::make_unique<QWidget>();
+        QWidget* page = nullptr;
+        QPushButton* button = nullptr;
+        QLabel* link = nullptr;
+        CPictureEx* picture = nullptr;
+    };
+
+    void SetUp() override {
+        DataDirectory::setProgramDirectoryOverride(ORVO_SOURCE_DIR);
+        VersionCheck::TestHooks& hooks = VersionCheck::testHooks();
+        hooks.host = "127.0.0.1";
+        hooks.timeoutMs = kTimeoutMs;
+        hooks.networkAlive = [] { return true; };
+    }
+    void TearDown() override {
+        VersionCheck::testHooks() = {};
+        DataDirectory::setProgramDirectoryOverride({});
+    }
+
+    static void open(SoftUpdate& softUpdate, Opened& opened) {
+        opened.sheet->resize(280, 350);
+        opened.page = softUpdate.CreatePage(opened.sheet.get());
+        opened.page->resize(280, 350);
+        opened.sheet->show();
+        opened.button = opened.page->findChild<QPushButton*>("1017");
+        opened.link = opened.page->findChild<QLabel*>("1026");
+        opened.picture = opened.page->findChild<CPictureEx*>("1024");
+        ASSERT_TRUE(opened.button && opened.link && opened.picture);
+        EXPECT_EQ(opened.button->text(), "检测新版本");
+        EXPECT_TRUE(opened.button->isEnabled());
+        EXPECT_FALSE(opened.link->isVisible());
+        EXPECT_FALSE(opened.picture->isVisible());
+    }
+
+    // Clicks the button and waits (with a limit) for the check to end: the link's text then.
+    static QString check(Opened& opened) {
+        QTest::mouseClick(opened.button, Qt::LeftButton);
+        EXPECT_FALSE(opened.button->isEnabled());
+        EXPECT_TRUE(opened.picture->isVisible());
+        EXPECT_TRUE(opened.picture->isPlaying());
+        EXPECT_FALSE(opened.link->isVisible());
+        if (!QTest::qWaitFor([&] { return opened.button->isEnabled(); }, kTimeoutMs + 5000))
+            return "(no result)";
+        EXPECT_FALSE(opened.picture->isVisible());
+        EXPECT_FALSE(opened.picture->isPlaying());
+        EXPECT_TRUE(opened.link->isVisible());
+        return opened.link->text();
+    }
+
+    static constexpr int kTimeoutMs = 1500;
+};
+
+TEST_F(SoftUpdateTest, EveryKindOfReplyEndsInItsTextInBoundedTime) {
+    using Answer = LoopbackHttpServer::Answer;
+    const auto reply = [](const QByteArray& body, int status = 200) {
+        return Answer{LoopbackHttpServer::Reply(body, status)};
+    };
+    QByteArray binary;
+    for (int i = 0; i < 4096; ++i) binary += char(i * 37 % 256);
+    const struct Row {
+        const char* name;
+        Answer answer;
+        QString text;
+        bool alive = true;      // the network test's answer
+        bool listening = true;  // false: the server's port is closed before the check
+    } rows[] = {
+        {"no network: no request", reply("ver:0.0.1.7,ptm:t"), kDisconnected, false},
+        {"refused", reply("ver:0.0.1.7,ptm:t"), kNetworkError, true, false},
+        {"offer", reply("{ver:0.0.1.7,ptm:2011-01-01}"), offer("0.0.1.7", "2011-01-01")},
+        {"newest", reply("ver:0.0.1.6,ptm:x"), kLatest},
+        {"quoted keys", reply(R"({"ver":"0.0.1.7","ptm":"2011-01-01"})"), kBroken},
+        {"no ptm", reply("ver:1.0"), kBroken},
+        {"1000", reply("ver:1.0.0.0,ptm:t"), offer("1.0.0.0", "t")},
+        {"2", reply("ptm:t,ver:0.0.2"), kLatest},
+        {"time cut at its colon", reply("ver:0.0.1.8,ptm:2012-05-06 10:20"),
+         offer("0.0.1.8", "2012-05-06 10")},
+        {"error page parsed", reply("ver:0.0.1.7,ptm:t", 404), offer("0.0.1.7", "t")},
+        {"markup stays text", reply("ver:99<img src=x>,ptm:<b>t</b>"),
+         offer("99&lt;img src=x&gt;", "&lt;b&gt;t&lt;/b&gt;")},
+        {"empty", reply(""), kBroken},
+        {"binary", reply(binary), kBroken},
+        {"NULs and all", reply(binary + ",ver:0.0.1.7,ptm:t"), offer("0.0.1.7", "t")},
+        {"10 MB", reply("ver:0.0.1.7,ptm:t," + QByteArray(10 << 20, 'x')), kBroken},
+        {"not HTTP", Answer{binary}, kNetworkError},
+        {"cut short", Answer{"HTTP/1.1 200 OK\r\nContent-Length: 900\r\n\r\nver:0.0.1.7,ptm:t"},
+         kNetworkError},
+        {"trickle", Answer{LoopbackHttpServer::Reply("ver:0.0.1.7,ptm:t"), 2, 100}, kNetworkError},
+        {"silent", Answer{}, kNetworkError},
+    };
+    SoftUpdate softUpdate;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        LoopbackHttpServer server(row.answer);
+        ASSERT_TRUE(server.listening());
+        VersionCheck::testHooks().port = server.port();
+        VersionCheck::testHooks().networkAlive = [alive = row.alive] { return alive; };
+        if (!row.listening) server.close();
+        Opened opened;
+        open(softUpdate, opened);
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_EQ(check(opened), row.text);
+        EXPECT_LT(clock.elapsed(), row.alive ? kTimeoutMs + 1500 : 500);
+        saveArtifact(*opened.page, QStringLiteral("SoftUpdate-") + row.name);
+        QTest::qWait(20);  // a request would have arrived by now
+        if (!row.alive || !row.listening) {
+            EXPECT_TRUE(server.requests().isEmpty());
+            continue;
+        }
+        // Qt sends the request again when the connection closes before a reply.
+        ASSERT_GE(server.requests().size(), 1);
+        for (const QByteArray& request : server.requests()) {
+            EXPECT_TRUE(request.startsWith("GET /upgrade.php HTTP/1.1\r\n"));
+            EXPECT_TRUE(request.contains("\r\nUser-Agent: update_test\r\n"));
+        }
+    }
+}
+
+TEST_F(SoftUpdateTest, ClosingThePageOrDroppingThePageObjectDuringACheckIsSafe) {
+    LoopbackHttpServer silent(LoopbackHttpServer::Answer{});
+    VersionCheck::testHooks().port = silent.port();
+    auto softUpdate = std::make_unique<SoftUpdate>();
+    {
+        Opened opened;
+        open(*softUpdate, opened);
+        QTest::mouseClick(opened.button, Qt::LeftButton);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return silent.requests().size() == 1; }, 5000));
+        saveArtifact(*opened.page, "SoftUpdate-busy");
+    }  // the sheet closes: the request ends with it
+    EXPECT_TRUE(QTest::qWaitFor([&] { return silent.disconnections() == 1; }, 5000));
+    QTest::qWait(kTimeoutMs + 200);  // past the time limit: nothing may arrive
+
+    // The next opening works again; then the page object goes first, its window later.
+    LoopbackHttpServer late({LoopbackHttpServer::Reply("ver:0.0.1.7,ptm:t"), 4, 50});
+    VersionCheck::testHooks().port = late.port();
+    Opened opened;
+    open(*softUpdate, opened);
+    EXPECT_EQ(check(opened), offer("0.0.1.7", "t"));
+    QTest::mouseClick(opened.button, Qt::LeftButton);
+    const QPointer<QWidget> window = opened.page;
+    softUpdate.reset();
+    EXPECT_TRUE(window.isNull());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return late.disconnections() == 2; }, 5000));
+}
+
+TEST_F(SoftUpdateTest, LinksOpenOnlyTheDownloadAndHelpPages) {
+    OpenedUrls opened;
+    SoftUpdate softUpdate;
+    Opened page;
+    open(softUpdate, page);
+    saveArtifact(*page.page, "SoftUpdate-idle");
+    VersionCheck::testHooks().networkAlive = [] { return false; };
+    ASSERT_EQ(check(page), kDisconnected);
+    // A real click on the link's text.
+    QTest::mouseClick(page.link, Qt::LeftButton, {}, QPoint(8, page.link->height() / 2));
+    ASSERT_EQ(opened.urls, QList<QUrl>{QUrl("http://www.orvoplayer.example/faq.html")});
+    for (const char* url : {"http://www.orvoplayer.example/download.html",
+                            "http://www.orvoplayer.example/download.html?x",
+                            "https://www.orvoplayer.example/faq.html", "file:///etc/passwd",
+                            "http://elsewhere.example/faq.html"})
+        emit page.link->linkActivated(url);
+    EXPECT_EQ(opened.urls, QList<QUrl>({QUrl("http://www.orvoplayer.example/faq.html"),
+                                        QUrl("http://www.orvoplayer.example/download.html")}));
+}
+}  // namespace
+
+#include "SoftUpdate_test.moc"

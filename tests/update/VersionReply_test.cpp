@@ -1,0 +1,64 @@
+// The reading of the version service's reply, as pure functions: which value a key finds and
+// what number a version is (the verdicts are checked end to end in SoftUpdate_test).
+#include "update/VersionReply.h"
+
+#include <gtest/gtest.h>
+#include <limits>
+
+namespace {
+TEST(VersionReply, LookupTakesThePartAfterTheKeyInTheFirstItemThatHasOne) {
+    const struct {
+        const char* reply;
+        const char* key;
+        const char* value;
+    } rows[] = {
+        {"{ver:0.0.1.7,ptm:2011-01-01}", "ver", "0.0.1.7"},
+        {"{ver:0.0.1.7,ptm:2011-01-01}", "ptm", "2011-01-01"},
+        {"ptm:2011-01-01 10:20:30,ver:1", "ptm", "2011-01-01 10"},
+        {",,,ver::::5,,", "ver", "5"},
+        {"ver:,ver:2", "ver", "2"},
+        {"x:ver,ver:3", "ver", "3"},
+        {"a:ver:4:b", "ver", "4"},
+        {"ver:ver:x", "ver", "ver"},
+        {"v{e}r:6}", "ver", "6"},
+        {"{\"ver\":\"0.0.1.7\"}", "ver", ""},
+        {" ver:1", "ver", ""},
+        {"ver :1", "ver", ""},
+        {"VER:1", "ver", ""},
+        {"ver", "ver", ""},
+        {"version:9", "ver", ""},
+        {"", "ver", ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.reply);
+        EXPECT_EQ(VersionReply::Lookup(QString::fromUtf8(row.reply), QString::fromUtf8(row.key)),
+                  QString::fromUtf8(row.value));
+    }
+}
+
+TEST(VersionReply, NumberIsTheLeadingIntegerWithoutDotsAndSaturates) {
+    const struct {
+        const char* version;
+        qint64 number;
+    } rows[] = {
+        {"0.0.1.7", 17},
+        {"1.0.0.0", 1000},
+        {"0.0.2", 2},
+        {" \t\r\n+0.1.6", 16},
+        {"-3", -3},
+        {"1.2x3", 12},
+        {"x12", 0},
+        {"- 5", 0},
+        {"", 0},
+        {"１７", 0},  // full-width digits are not digits here
+        {"9223372036854775807", std::numeric_limits<qint64>::max()},
+        {"9.2.2.3.3.7.2.0.3.6.8.5.4.7.7.5.8.0.8", std::numeric_limits<qint64>::max()},
+        {"-9223372036854775808", std::numeric_limits<qint64>::min()},
+        {"-99999999999999999999999", std::numeric_limits<qint64>::min()},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.version);
+        EXPECT_EQ(VersionReply::Number(QString::fromUtf8(row.version)), row.number);
+    }
+}
+}  // namespace
