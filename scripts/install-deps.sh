@@ -11,6 +11,7 @@ PACKAGES=(
   libmpg123-dev libflac-dev libvorbis-dev libsoxr-dev
   libgtest-dev libgmock-dev googletest
   xvfb xauth xdotool x11-utils imagemagick ffmpeg
+  dbus-daemon  # test only: the private desktop bus of the media-control tests
   fonts-noto-cjk libxcb-cursor0
   libjmac-java default-jre-headless
   clang-format valgrind python3

@@ -18,6 +18,7 @@
 #include "SingleInstanceLock.h"
 #include "SingleInstanceServer.h"
 #include "TerminationSignals.h"
+#include "desktop/MprisWindowHost.h"
 #include "mainwindow/ControlPanelDlg.h"
 
 namespace {
@@ -106,6 +107,7 @@ int COrvoPlayerApp::runFirstInstance(bool listen) {
                                            QFileInfo(m_instanceLock->path()).lastModified());
     }
     std::unique_ptr<QWidget> window(createMainWindow());
+    std::unique_ptr<MprisHost> desktop = createDesktopControl(window.get());
     SingleInstanceServer server;
     QWidget* target = window.get();
     connect(
@@ -132,6 +134,7 @@ int COrvoPlayerApp::runFirstInstance(bool listen) {
     // Nothing may be handed to a window that is going away; its destructor saves settings.
     server.close();
     QObject::disconnect(&server, nullptr, target, nullptr);
+    desktop.reset();
     window.reset();
     return code;
 }
@@ -201,6 +204,12 @@ QString COrvoPlayerApp::instanceServerName() {
 }
 
 QWidget* COrvoPlayerApp::createMainWindow() { return new ControlPanelDlg(); }
+
+std::unique_ptr<MprisHost> COrvoPlayerApp::createDesktopControl(QWidget* window) {
+    auto* main = qobject_cast<ControlPanelDlg*>(window);
+    if (!main) return nullptr;
+    return std::make_unique<MprisWindowHost>(*main);
+}
 
 bool COrvoPlayerApp::deliverHandedOverPaths(QWidget* window, const QStringList& paths) {
     // The window brings itself forward; with no paths that is all it does (a start without a

@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <memory>
 
+class MprisHost;
 class SingleInstanceLock;
 class SingleInstanceServer;
 class QWidget;
@@ -45,6 +46,9 @@ public:
     // The main window. It carries the instance key property and an invokable
     // OpenHandedOverFiles(QStringList). The one place that names the main window's class.
     static QWidget* createMainWindow();
+    // The main window on the desktop bus (media keys, the sound menu); it must go before the
+    // window. Null for any other widget.
+    static std::unique_ptr<MprisHost> createDesktopControl(QWidget* window);
 
     // The receiving side of a hand-over: the paths (none for a start without a file) go to the
     // window's OpenHandedOverFiles, which brings the window forward and adds them in order.

@@ -132,6 +132,7 @@ int PlayListManager::AddFiles(const QStringList& files, bool listedTitles) {
         m_view->ListChanged(true);
         m_view->AddingProgress(false, total, total);
     }
+    m_playback.NotifyChanged();
     runPending();
     return total;
 }

@@ -28,6 +28,7 @@ void Playback::SetCurrent(const QString& path, const QString& title, int index) 
     m_path = path;
     m_title = title;
     m_index = index;
+    NotifyChanged();
 }
 
 bool Playback::PlayFile(const QString& path) {
@@ -44,7 +45,9 @@ bool Playback::PlayFile(const QString& path) {
     m_api->channelPlay(m_stream, false);
     m_duration = readDuration();
     m_playing = true;
+    m_paused = false;
     if (m_view) m_view->SongStarted(m_title);
+    NotifyChanged();
     return true;
 }
 
@@ -56,15 +59,38 @@ void Playback::Stop() {
     m_stream = 0;
     m_fx.fill(0);
     m_playing = false;
+    m_paused = false;
     if (m_view) m_view->SongStopped();
+    NotifyChanged();
+}
+
+void Playback::StopCurrent() {
+    if (m_view) m_view->RowMarked(-1, 1);
+    Stop();
+}
+
+bool Playback::Pause() {
+    if (!m_playing || !m_api->channelStop(m_stream)) return false;
+    m_playing = false;
+    m_paused = true;
+    NotifyChanged();
+    return true;
+}
+
+bool Playback::Resume() {
+    if (!m_paused || !m_api->channelPlay(m_stream, false)) return false;
+    m_playing = true;
+    m_paused = false;
+    NotifyChanged();
+    return true;
 }
 
 bool Playback::PlayCurrent() {
     if (m_playing) {
-        if (m_view) m_view->RowMarked(-1, 1);
-        Stop();
+        StopCurrent();
         return false;
     }
+    if (m_paused) return Resume();
     if (m_path.isEmpty() && m_list && !m_list->isEmpty()) {
         // Nothing chosen yet: the play button plays the entry the list points at.
         const int index = clampedIndex(m_index);
@@ -93,9 +119,9 @@ bool Playback::Previous() { return PlayIndex(m_index - 1 >= 0 ? m_index - 1 : m_
 Playback::Progress Playback::OnProgressTimer(int sliderLength) {
     Progress p;
     if (!m_api || !m_stream) return p;
-    const double elapsed =
-        std::max(0.0, m_api->channelBytes2Seconds(m_stream, m_api->channelGetPosition(m_stream)));
-    if (m_api->channelIsActive(m_stream) == OrvoAudio::Activity::Stopped) {
+    const double elapsed = positionSeconds();
+    // A paused stream reads as stopped to the library, but has not ended.
+    if (!m_paused && m_api->channelIsActive(m_stream) == OrvoAudio::Activity::Stopped) {
         p.ended = true;
         Stop();
         if (m_loop && m_list && !m_list->isEmpty()) p.advanced = Next();
@@ -114,20 +140,43 @@ Playback::Progress Playback::OnProgressTimer(int sliderLength) {
 }
 
 void Playback::Seek(int value, int length) {
-    if (!m_api || !m_stream || length <= 0) return;
-    const double seconds = double(m_duration) / double(length) * double(value);
+    if (length <= 0) return;
+    SeekSeconds(double(m_duration) / double(length) * double(value));
+}
+
+bool Playback::SeekSeconds(double seconds) {
+    if (!m_api || !m_stream || !(seconds >= 0)) return false;
     const std::int64_t bytes = m_api->channelSeconds2Bytes(m_stream, seconds);
-    if (bytes >= 0) m_api->channelSetPosition(m_stream, bytes);
+    return bytes >= 0 && m_api->channelSetPosition(m_stream, bytes);
+}
+
+double Playback::positionSeconds() const {
+    if (!m_api || !m_stream) return 0;
+    return std::max(0.0,
+                    m_api->channelBytes2Seconds(m_stream, m_api->channelGetPosition(m_stream)));
+}
+
+double Playback::lengthSeconds() const {
+    if (!m_api || !m_stream) return 0;
+    const std::int64_t bytes = m_api->channelGetLength(m_stream);
+    return bytes > 0 ? std::max(0.0, m_api->channelBytes2Seconds(m_stream, bytes)) : 0.0;
+}
+
+void Playback::setLoop(bool on) {
+    m_loop = on;
+    NotifyChanged();
 }
 
 void Playback::SetVolume(int value, int length) {
     m_volume = value > 0 && length > 0 ? std::min(1.0f, float(value) / float(length)) : 0.0f;
     applyVolume();
+    NotifyChanged();
 }
 
 void Playback::SetMuted(bool muted) {
     m_muted = muted;
     applyVolume();
+    NotifyChanged();
 }
 
 void Playback::applyVolume() {
@@ -159,12 +208,7 @@ void Playback::applyEffect() {
     }
 }
 
-qint64 Playback::readDuration() const {
-    const std::int64_t bytes = m_api->channelGetLength(m_stream);
-    if (bytes <= 0) return 0;
-    const double seconds = m_api->channelBytes2Seconds(m_stream, bytes);
-    return seconds > 0 ? qint64(seconds) : 0;
-}
+qint64 Playback::readDuration() const { return qint64(lengthSeconds()); }
 
 int Playback::clampedIndex(int index) const {
     const int count = m_list ? int(m_list->size()) : 0;

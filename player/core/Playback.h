@@ -2,7 +2,9 @@
 // Playback of one song at a time through the audio library: the stream and its ten equaliser
 // effects, the song's duration, volume and mute, list loop, the chosen sound effect and the
 // current entry of the play list. The window's timers drive OnProgressTimer; what is to be shown
-// goes to a PlayerView. Without the audio library (api null) nothing plays and nothing fails.
+// goes to a PlayerView. A change listener hears of every change of state (song, playing, paused,
+// volume, loop, list) so the desktop's media controls can follow. Without the audio library (api
+// null) nothing plays and nothing fails.
 // Thread: UI thread only.
 
 #include "PlayerView.h"
@@ -12,6 +14,7 @@
 #include <QList>
 #include <QString>
 #include <array>
+#include <functional>
 
 class Playback {
 public:
@@ -43,9 +46,16 @@ public:
     bool PlayFile(const QString& path);
     // Stops and frees the stream; the view resets its display.
     void Stop();
-    // Stops while playing; otherwise plays the current entry. With no current path and a
-    // non-empty list, the entry at the current index becomes current first.
+    // The play button's stop: the list's mark goes too.
+    void StopCurrent();
+    // Stops while playing; resumes while paused; otherwise plays the current entry. With no
+    // current path and a non-empty list, the entry at the current index becomes current first.
     bool PlayCurrent();
+    // A real pause: the stream stays where it is and Resume continues from there. False when
+    // nothing plays (Pause) or nothing is paused (Resume).
+    bool Pause();
+    bool Resume();
+    bool isPaused() const { return m_paused; }
     // Stops, makes row index of the list current, marks it (flag as for RowMarked) and plays it.
     // False when the list is empty or the file cannot be opened.
     bool PlayIndex(int index, int flag);
@@ -67,6 +77,11 @@ public:
 
     // The position slider moved to value of length pixels.
     void Seek(int value, int length);
+    // Moves the stream (playing or paused) to seconds; false without one or beyond its end.
+    bool SeekSeconds(double seconds);
+    // What has been heard of the stream and its exact length, in seconds; 0 without a stream.
+    double positionSeconds() const;
+    double lengthSeconds() const;
     // The volume slider's value of length pixels; heard unless muted.
     void SetVolume(int value, int length);
     void SetMuted(bool muted);
@@ -81,12 +96,20 @@ public:
     static int EffectFromMessage(qintptr wParam, qintptr lParam);
     static const std::array<float, kBandCount>& EffectGains(int choice);
 
-    void setLoop(bool on) { m_loop = on; }
+    void setLoop(bool on);
     bool isLoop() const { return m_loop; }
     bool isPlaying() const { return m_playing; }
     OrvoAudio::Handle stream() const { return m_stream; }
     OrvoAudio::Handle effectHandle(int band) const { return m_fx.at(band); }
     qint64 songDuration() const { return m_duration; }
+    const QList<tagFileListInfo>* list() const { return m_list; }
+
+    // Called after each change of state; the list's owner calls NotifyChanged when it edits the
+    // list. The listener must not call back into a running operation: it should queue its work.
+    void setChangeListener(std::function<void()> listener) { m_changed = std::move(listener); }
+    void NotifyChanged() {
+        if (m_changed) m_changed();
+    }
 
     // "%02d:%02d" of minutes and seconds; minutes are not limited (3725 s is "62:05").
     static QString FormatTime(qint64 seconds);
@@ -107,8 +130,10 @@ private:
     bool m_muted = false;
     bool m_loop = false;
     bool m_playing = false;
+    bool m_paused = false;
     int m_effect = 0;
     QString m_path;
     QString m_title;
     int m_index = 0;
+    std::function<void()> m_changed;
 };

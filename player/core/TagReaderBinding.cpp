@@ -27,16 +27,21 @@ TagReaderBinding::~TagReaderBinding() {
     if (m_library.isLoaded()) m_library.unload();
 }
 
-QString TagReaderBinding::MakeTitle(const QString& path, Source source) const {
+bool TagReaderBinding::ReadTags(const QString& path, Source source, QString& title,
+                                QString& artist) const {
     const OrvoAudio::Handle stream =
         m_api ? m_api->streamCreateFileUtf16(path.toStdU16String(), 0, 0) : 0;
-    QString title;
-    QString artist;
     // A single added file asks the reader even without a stream; a listed one does not.
     const bool ask = m_read && (stream != 0 || source == Source::Single);
     const bool tagged = ask && m_read(stream, title, artist);
     if (stream) m_api->streamFree(stream);
-    if (!tagged) return TextOps::FileNameTitle(path);
+    return tagged;
+}
+
+QString TagReaderBinding::MakeTitle(const QString& path, Source source) const {
+    QString title;
+    QString artist;
+    if (!ReadTags(path, source, title, artist)) return TextOps::FileNameTitle(path);
     // Without an artist a trailing " - " would only be noise.
     if (source == Source::Single || artist.isEmpty()) return title;
     return QStringLiteral("%1 - %2").arg(title, artist);

@@ -29,6 +29,8 @@ public:
     TagReaderBinding& operator=(const TagReaderBinding&) = delete;
 
     bool isLoaded() const { return m_read != nullptr; }
+    // The title and artist of path's tags; false (title empty) when it has no title.
+    bool ReadTags(const QString& path, Source source, QString& title, QString& artist) const;
     QString MakeTitle(const QString& path, Source source) const;
     QList<tagFileListInfo> MakeEntries(const QStringList& paths, Source source) const;
 
