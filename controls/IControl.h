@@ -3,6 +3,7 @@
 // canvas routes to it. Controls paint themselves with QPainter in window coordinates.
 // Thread: UI thread only.
 
+#include <qnamespace.h>
 #include <QPoint>
 #include <QRect>
 #include <QString>
@@ -55,6 +56,12 @@ public:
     virtual bool mouseRelease(QPoint) { return false; }
     virtual bool mouseDoubleClick(QPoint) { return false; }
     virtual bool wheel(QPoint, int /*angleDelta*/) { return false; }
+    // A press with the keyboard modifiers held at the time; most controls need only the point.
+    virtual bool mousePressWith(QPoint pt, Qt::KeyboardModifiers) { return mousePress(pt); }
+    // A key pressed on the window: true when the control took it.
+    virtual bool keyPress(int /*key*/, Qt::KeyboardModifiers) { return false; }
+    // A right click: true when the control must be repainted.
+    virtual bool contextMenu(QPoint) { return false; }
 
 protected:
     IControl() = default;

@@ -5,6 +5,8 @@
 
 #include "store/StoreRecords.h"
 
+#include <QList>
+#include <QPoint>
 #include <QString>
 
 struct tagUIButtonInfo {
@@ -23,6 +25,22 @@ struct tagUIListInfo {
     QString name;
 };
 
+// What the user asked of a list's rows.
+struct tagUIListEditInfo {
+    enum class Kind {
+        Remove,  // the Delete key on a selection
+        Move,    // selected rows dragged to a gap between rows
+        Menu,    // a right click: the window offers its menu for the selection
+    };
+    QString name;
+    Kind kind = Kind::Remove;
+    QList<int> rows;  // the selected rows, ascending
+    // Move: the gap the rows go to, before this row (the row count: after the last).
+    // Menu: the row under the mouse, -1 below the rows.
+    int target = -1;
+    QPoint pos;  // Menu: where the click was, window coordinates
+};
+
 class IControlEventS {
 public:
     virtual ~IControlEventS() = default;
@@ -30,4 +48,6 @@ public:
     virtual bool SetSliderContorEvent(tagUISliderInfo info) = 0;
     // A row was double-clicked; item.words[6] carries the row's index.
     virtual bool SetListContorEvent(tagUIListInfo info, tagFileListInfo item) = 0;
+    // Editing a list's rows; a window that does not edit its lists ignores it.
+    virtual bool SetListEditEvent(tagUIListEditInfo /*info*/) { return false; }
 };

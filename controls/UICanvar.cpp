@@ -374,12 +374,12 @@ void UICanvar::MouseLeave() {
     m_hover = nullptr;
 }
 
-void UICanvar::LButtonDown(QPoint pt) {
+void UICanvar::LButtonDown(QPoint pt, Qt::KeyboardModifiers modifiers) {
     QToolTip::hideText();
     IControl* c = controlAt(pt);
     if (!c || !c->isEnabled()) return;
     m_captured = c;
-    if (c->mousePress(pt)) UpdateCanvar(c);
+    if (c->mousePressWith(pt, modifiers)) UpdateCanvar(c);
 }
 
 void UICanvar::LButtonUp(QPoint pt) {
@@ -400,6 +400,22 @@ void UICanvar::LBUTTONDBCLICK(QWidget*, QPoint pt) {
 void UICanvar::MouseWheel(QPoint pt, int angleDelta) {
     IControl* c = controlAt(pt);
     if (c && c->isEnabled() && c->wheel(pt, angleDelta)) UpdateCanvar(c);
+}
+
+void UICanvar::ContextMenu(QPoint pt) {
+    QToolTip::hideText();
+    IControl* c = controlAt(pt);
+    if (c && c->isEnabled() && c->contextMenu(pt)) UpdateCanvar(c);
+}
+
+bool UICanvar::KeyPress(int key, Qt::KeyboardModifiers modifiers) {
+    for (auto it = m_controls.crbegin(); it != m_controls.crend(); ++it) {
+        if ((*it)->isEnabled() && (*it)->keyPress(key, modifiers)) {
+            UpdateCanvar(*it);
+            return true;
+        }
+    }
+    return false;
 }
 
 bool UICanvar::IsOperationControl(QPoint pt) const {

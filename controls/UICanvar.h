@@ -50,10 +50,13 @@ public:
     void MouseMove(QPoint pt);
     void MouseHover(QPoint pt);  // shows the tooltip of the control under the point
     void MouseLeave();
-    void LButtonDown(QPoint pt);
+    void LButtonDown(QPoint pt, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     void LButtonUp(QPoint pt);
     void LBUTTONDBCLICK(QWidget* window, QPoint pt);
     void MouseWheel(QPoint pt, int angleDelta);
+    void ContextMenu(QPoint pt);
+    // A key pressed on the window, offered to the controls from the top; true when one took it.
+    bool KeyPress(int key, Qt::KeyboardModifiers modifiers);
 
     // True when the point lies on an enabled control that takes the mouse (not the logo or a
     // label), so the window does not start a drag there.

@@ -15,6 +15,8 @@ constexpr int kMinThumb = 16;
 constexpr int kTextLeft = 10;
 constexpr int kTextRight = 10;
 constexpr int kWheelRows = 3;
+// How far a press on the selection moves before it becomes a drag of the rows.
+constexpr int kDragDistance = 5;
 
 QColor withAlpha(QRgb rgb, int alpha) {
     QColor c = QColor::fromRgb(rgb | 0xFF000000u);
@@ -103,6 +105,9 @@ void UIList::DeleteList() {
     m_items.clear();
     m_fileIndex = -1;
     m_hoverRow = -1;
+    m_selected.clear();
+    m_anchor = m_pressRow = m_dropGap = -1;
+    m_draggingRows = m_collapseOnRelease = false;
     m_hasSongs = false;
     m_draggingThumb = false;
     setScrollPixels(0);
@@ -112,14 +117,20 @@ void UIList::DeleteList() {
 void UIList::CreateFileBgHDC() {
     // The rows draw over the window's own background; what depends on the size is the stretched
     // separator and scroll pictures, which are rebuilt on their next paint at the new size.
-    if (m_fileIndex >= GetListCount()) m_fileIndex = -1;
-    if (m_hoverRow >= GetListCount()) m_hoverRow = -1;
+    dropStaleRows();
 }
 
 void UIList::SetListValue() {
-    if (m_fileIndex >= GetListCount()) m_fileIndex = -1;
-    if (m_hoverRow >= GetListCount()) m_hoverRow = -1;
+    dropStaleRows();
     setScrollPixels(m_scrollPx);
+}
+
+void UIList::dropStaleRows() {
+    const int count = GetListCount();
+    if (m_fileIndex >= count) m_fileIndex = -1;
+    if (m_hoverRow >= count) m_hoverRow = -1;
+    if (m_anchor >= count) m_anchor = -1;
+    m_selected.removeIf([count](int row) { return row >= count; });
 }
 
 int UIList::GetSliderBarHeight() {
@@ -161,20 +172,31 @@ void UIList::draw(QPainter& p, qreal dpr) {
     for (int i = m_scrollPx / rowH; i < count; ++i) {
         const QRect row(r.x(), r.y() + i * rowH - m_scrollPx, rowW, rowH);
         if (row.top() > r.bottom()) break;
+        const bool selected = m_selected.contains(i);
         if (i == m_fileIndex) {
             p.fillRect(row, withAlpha(m_style.playingColor, 170));
+        } else if (i == m_hoverRow && !m_draggingRows) {
+            p.fillRect(row, withAlpha(m_style.hoverColor, 56));
+        }
+        if (selected) {
+            // Tinted and framed in the selection colour, over the playing fill when both apply.
+            p.fillRect(row, withAlpha(m_style.selectedColor, 96));
+            p.setPen(withAlpha(m_style.selectedColor, 230));
+            p.drawRect(row.adjusted(0, 0, -1, -1));
+        }
+        if (i == m_fileIndex) {
             // A thin accent on the left tells the playing row apart from the hover look.
             p.fillRect(QRect(row.x(), row.y(), 3, row.height()),
                        withAlpha(m_style.hoverColor, 200));
-        } else if (i == m_hoverRow) {
-            p.fillRect(row, withAlpha(m_style.hoverColor, 56));
         }
-        p.setPen(text);
+        // Rows being dragged fade, so the drop line is what the eye follows.
+        p.setPen(m_draggingRows && selected ? withAlpha(m_style.textColor, 110) : text);
         const QRect textRect = row.adjusted(kTextLeft, 0, -kTextRight, 0);
         p.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                    fm.elidedText(m_items[i].title, Qt::ElideRight, textRect.width()));
         if (!sep.isNull()) p.drawImage(QRect(row.x(), row.bottom() + 1 - sepH, rowW, sepH), sep);
     }
+    if (m_draggingRows && m_dropGap >= 0) drawDropLine(p, rowW);
 
     if (bar) {
         const QRect track = scrollBarRect();
@@ -210,6 +232,11 @@ bool UIList::mouseMove(QPoint pt) {
         }
         return m_scrollPx != was;
     }
+    if (m_pressRow >= 0 && m_selected.contains(m_pressRow)) {
+        if (!m_draggingRows && (pt - m_pressPoint).manhattanLength() < kDragDistance) return false;
+        dragRowsTo(pt);
+        return true;
+    }
     const int row = rowAt(pt);
     if (row == m_hoverRow) return false;
     m_hoverRow = row;
@@ -237,9 +264,21 @@ bool UIList::mousePress(QPoint pt) {
     return true;
 }
 
-bool UIList::mouseRelease(QPoint) {
-    if (!m_draggingThumb) return false;
-    m_draggingThumb = false;
+bool UIList::mouseRelease(QPoint pt) {
+    if (m_draggingThumb) {
+        m_draggingThumb = false;
+        return true;
+    }
+    const bool dropped = m_draggingRows, collapse = m_collapseOnRelease;
+    const int pressed = m_pressRow, gap = m_dropGap;
+    m_draggingRows = m_collapseOnRelease = false;
+    m_pressRow = m_dropGap = -1;
+    if (dropped) {
+        report(tagUIListEditInfo::Kind::Move, gap, pt);
+        return true;
+    }
+    if (!collapse) return false;
+    m_selected = {pressed};
     return true;
 }
 
@@ -265,4 +304,130 @@ bool UIList::wheel(QPoint pt, int angleDelta) {
     // The rows moved under the mouse.
     if (m_hoverRow >= 0) m_hoverRow = rowAt(pt);
     return m_scrollPx != was;
+}
+
+QList<int> UIList::selectedRows() const {
+    QList<int> rows(m_selected.cbegin(), m_selected.cend());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void UIList::remapRows(const QList<int>& newIndexOf) {
+    const int count = GetListCount();
+    const auto to = [&](int row) {
+        const int moved = row >= 0 ? newIndexOf.value(row, -1) : -1;
+        return moved < count ? moved : -1;
+    };
+    m_fileIndex = to(m_fileIndex);
+    m_anchor = to(m_anchor);
+    QSet<int> selected;
+    for (int row : std::as_const(m_selected)) {
+        if (const int moved = to(row); moved >= 0) selected.insert(moved);
+    }
+    m_selected = selected;
+    // Other rows lie under the mouse now; the next move finds the hovered one.
+    m_hoverRow = m_pressRow = m_dropGap = -1;
+    m_draggingRows = m_collapseOnRelease = false;
+    setScrollPixels(m_scrollPx);
+}
+
+bool UIList::mousePressWith(QPoint pt, Qt::KeyboardModifiers modifiers) {
+    if (mousePress(pt)) return true;  // the scroll bar
+    const int row = rowAt(pt);
+    m_pressRow = row;
+    m_pressPoint = pt;
+    m_collapseOnRelease = false;
+    if (row >= 0) {
+        selectByClick(row, modifiers);
+        return true;
+    }
+    // Below the last row a plain click lets go of the selection.
+    if (modifiers & (Qt::ControlModifier | Qt::ShiftModifier) || m_selected.isEmpty()) return false;
+    m_selected.clear();
+    return true;
+}
+
+void UIList::selectByClick(int row, Qt::KeyboardModifiers modifiers) {
+    if (modifiers & Qt::ShiftModifier) {
+        const int from = m_anchor >= 0 ? m_anchor : row;
+        if (!(modifiers & Qt::ControlModifier)) m_selected.clear();
+        for (int i = std::min(from, row); i <= std::max(from, row); ++i) m_selected.insert(i);
+        m_anchor = from;
+        return;
+    }
+    m_anchor = row;
+    if (modifiers & Qt::ControlModifier) {
+        if (!m_selected.remove(row)) m_selected.insert(row);
+    } else if (m_selected.contains(row)) {
+        // The press may start a drag of the whole selection; without one, only this row stays.
+        m_collapseOnRelease = true;
+    } else {
+        m_selected = {row};
+    }
+}
+
+int UIList::gapAt(QPoint pt) const {
+    const int y = pt.y() - rect().y() + m_scrollPx;
+    return std::clamp((y + rowHeight() / 2) / rowHeight(), 0, GetListCount());
+}
+
+void UIList::dragRowsTo(QPoint pt) {
+    m_draggingRows = true;
+    m_collapseOnRelease = false;
+    m_hoverRow = -1;
+    // Near an edge (or past it) the list scrolls, half a row per move.
+    const QRect r = rect();
+    const int edge = rowHeight() / 2;
+    if (pt.y() < r.y() + edge) {
+        setScrollPixels(m_scrollPx - edge);
+    } else if (pt.y() > r.bottom() - edge) {
+        setScrollPixels(m_scrollPx + edge);
+    }
+    m_dropGap = gapAt(pt);
+}
+
+void UIList::drawDropLine(QPainter& p, int rowWidth) const {
+    const QRect r = rect();
+    const int y = r.y() + m_dropGap * rowHeight() - m_scrollPx;
+    const QColor color = withAlpha(m_style.selectedColor, 255);
+    // A bar across the row with a notch at each end, like a cursor between the rows.
+    p.fillRect(QRect(r.x() + 4, y - 1, rowWidth - 8, 3), color);
+    p.fillRect(QRect(r.x() + 1, y - 4, 3, 9), color);
+    p.fillRect(QRect(r.x() + rowWidth - 4, y - 4, 3, 9), color);
+}
+
+bool UIList::keyPress(int key, Qt::KeyboardModifiers modifiers) {
+    if (key == Qt::Key_Delete) {
+        if (m_selected.isEmpty()) return false;
+        report(tagUIListEditInfo::Kind::Remove, -1);
+        return true;
+    }
+    if (key == Qt::Key_A && (modifiers & Qt::ControlModifier)) {
+        for (int i = 0; i < GetListCount(); ++i) m_selected.insert(i);
+        return true;
+    }
+    return false;
+}
+
+bool UIList::contextMenu(QPoint pt) {
+    if (scrollBarRect().contains(pt)) return false;
+    const int row = rowAt(pt);
+    // A right click off the selection makes that row the selection, as file managers do.
+    if (row >= 0 && !m_selected.contains(row)) {
+        m_selected = {row};
+        m_anchor = row;
+    }
+    report(tagUIListEditInfo::Kind::Menu, row, pt);
+    return true;
+}
+
+void UIList::report(tagUIListEditInfo::Kind kind, int target, QPoint pos) {
+    if (!m_sink) return;
+    tagUIListEditInfo info;
+    info.name = name();
+    info.kind = kind;
+    info.rows = selectedRows();
+    info.target = target;
+    info.pos = pos;
+    m_sink->SetListEditEvent(info);
 }

@@ -1,14 +1,20 @@
 #pragma once
 // The play list: rows of titles over the window's background, the playing row marked, hover, a
 // scroll bar and wheel scrolling. A double click reports the row (its index in words[6]).
-// The list owns the play list array; the window reaches it through items().
+// Rows are selected by click, Ctrl+click (toggles one) and Shift+click (the range from the last
+// clicked row; with Ctrl added to the selection). The Delete key, a drag of the selection to a
+// gap between rows and a right click are reported for the window to act on; the list itself
+// changes its rows only through the window. The list owns the play list array; the window
+// reaches it through items().
 
 #include "IControl.h"
+#include "IControlEventS.h"
 #include "SkinImage.h"
 #include "store/StoreRecords.h"
 
 #include <QColor>
 #include <QList>
+#include <QSet>
 #include <QWidget>
 
 struct UIListStyle {
@@ -17,6 +23,7 @@ struct UIListStyle {
     QRgb textColor = 0xFFFFFF;
     QRgb hoverColor = 0xBFBFBF;
     int fontSize = 14;
+    QRgb selectedColor = 0x3C8CF0;  // fill and frame of selected rows, and the drop line
 };
 
 class UIList : public IControl {
@@ -47,6 +54,16 @@ public:
     void ResetFileStartIndex();   // first visible row stays valid
     void ResetSliderY(int flag);  // thumb position; flag 1 = scroll to the end (after adding)
 
+    // The selected rows, ascending.
+    QList<int> selectedRows() const;
+    bool isSelected(int row) const { return m_selected.contains(row); }
+    // After the window rearranged the rows: newIndexOf[i] is where row i went (-1: removed). The
+    // playing mark and the selection go with their rows.
+    void remapRows(const QList<int>& newIndexOf);
+    // While selected rows are dragged, the gap they would go to (as tagUIListEditInfo::target),
+    // else -1.
+    int dropGap() const { return m_draggingRows ? m_dropGap : -1; }
+
     int firstVisibleRow() const { return m_startIndex; }
     int visibleRowCount() const;
 
@@ -57,6 +74,9 @@ public:
     bool mouseRelease(QPoint pt) override;
     bool mouseDoubleClick(QPoint pt) override;
     bool wheel(QPoint pt, int angleDelta) override;
+    bool mousePressWith(QPoint pt, Qt::KeyboardModifiers modifiers) override;
+    bool keyPress(int key, Qt::KeyboardModifiers modifiers) override;
+    bool contextMenu(QPoint pt) override;
 
     // Scroll position in pixels from the top of the first row, 0 .. maxScroll().
     int scrollPixels() const { return m_scrollPx; }
@@ -75,6 +95,12 @@ private:
     int barWidth() const;
     int thumbHeight() const;
     void ensureVisible(int row, int flag);
+    void dropStaleRows();
+    void selectByClick(int row, Qt::KeyboardModifiers modifiers);
+    int gapAt(QPoint pt) const;
+    void dragRowsTo(QPoint pt);
+    void drawDropLine(QPainter& p, int rowWidth) const;
+    void report(tagUIListEditInfo::Kind kind, int target, QPoint pos = QPoint());
 
     SkinImage m_bar, m_separator, m_thumb;
     UIListStyle m_style;
@@ -89,4 +115,13 @@ private:
     bool m_draggingThumb = false;
     int m_dragOffset = 0;
     int m_scrollPx = 0;
+
+    QSet<int> m_selected;
+    int m_anchor = -1;  // the last clicked row, where a Shift+click range starts
+    // A press on a row: where, and whether a click without a drag keeps only that row.
+    int m_pressRow = -1;
+    QPoint m_pressPoint;
+    bool m_collapseOnRelease = false;
+    bool m_draggingRows = false;
+    int m_dropGap = -1;
 };

@@ -2,6 +2,7 @@
 
 #include "AudioLibrary.h"
 #include "ConfigKeys.h"
+#include "PlayListEdit.h"
 #include "StoreBinding.h"
 #include "TagReaderBinding.h"
 #include "TextOps.h"
@@ -60,6 +61,36 @@ void PlayListManager::ClearPlayList() {
     m_playback.Stop();
     m_playback.SetCurrent(QString(), QString(), 0);
     StoreBinding::SavePlayList(&m_items);
+}
+
+bool PlayListManager::RemoveRows(const QList<int>& rows) {
+    return !m_busy && rowsRearranged(PlayListEdit::RemoveRows(m_items, rows));
+}
+
+bool PlayListManager::MoveRows(const QList<int>& rows, int before) {
+    return !m_busy && rowsRearranged(PlayListEdit::MoveRows(m_items, rows, before));
+}
+
+bool PlayListManager::rowsRearranged(const QList<int>& newIndexOf) {
+    if (newIndexOf.isEmpty()) return false;
+    if (m_view) m_view->RowsRearranged(newIndexOf);
+    const int current = m_playback.currentIndex();
+    if (current >= 0 && current < newIndexOf.size()) {
+        const int moved = newIndexOf[current];
+        if (moved >= 0) {
+            m_playback.SetCurrent(m_playback.currentPath(), m_playback.currentTitle(), moved);
+        } else {
+            // The current song left the list: it stops, and is not remembered as last played.
+            if (m_playback.isPlaying()) m_playback.Stop();
+            const auto kept = std::count_if(newIndexOf.cbegin(), newIndexOf.cbegin() + current,
+                                            [](int to) { return to >= 0; });
+            const int count = int(m_items.size());
+            m_playback.SetCurrent(QString(), QString(),
+                                  std::min(int(kept), std::max(0, count - 1)));
+        }
+    }
+    StoreBinding::SavePlayList(&m_items);
+    return true;
 }
 
 QString PlayListManager::DialogFilter() {

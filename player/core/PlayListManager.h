@@ -1,10 +1,10 @@
 #pragma once
 // The play list's operations: filling it from the add-files dialog, drops, single files and
 // hand-overs (folders expanded into their supported files), loading it at start, restoring the
-// last played entry, clearing it. The list is saved through the store after every change. The
-// tag reader is loaded around each adding operation.
-// Thread: UI thread only. A hand-over that arrives while a long adding operation lets the window
-// repaint is queued and runs when that operation is done.
+// last played entry, clearing it, removing and moving rows. The list is saved through the store
+// after every change. The tag reader is loaded around each adding operation. Thread: UI thread
+// only. A hand-over that arrives while a long adding operation lets the window repaint is queued
+// and runs when that operation is done.
 
 #include "Playback.h"
 #include "PlayerView.h"
@@ -38,6 +38,13 @@ public:
     // added (empty paths are skipped).
     bool OpenHandedOverFiles(const QStringList& paths);
 
+    // Remove the rows / move them (in list order) to the gap before row `before` (the count:
+    // the end); rows out of range are ignored. The current song keeps playing and keeps its
+    // mark when rows around it change; removing it stops it, and the play button then starts at
+    // the row that took its place. Saved when something changed; false when nothing did.
+    bool RemoveRows(const QList<int>& rows);
+    bool MoveRows(const QList<int>& rows, int before);
+
     // Appends entries for files, titled as source says, in order; saves; returns how many.
     int AddFiles(const QStringList& files, bool listedTitles);
 
@@ -53,6 +60,7 @@ public:
 
 private:
     void runPending();
+    bool rowsRearranged(const QList<int>& newIndexOf);
 
     QList<tagFileListInfo>& m_items;
     Playback& m_playback;

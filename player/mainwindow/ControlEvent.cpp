@@ -15,6 +15,7 @@
 
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QMenu>
 #include <QUrl>
 #include <QWindow>
@@ -164,4 +165,40 @@ bool ControlEvent::SetListContorEvent(tagUIListInfo /*info*/, tagFileListInfo it
     m_window.controls().musicList->SetFileIndex(&m_window, item.words[6], 1);
     m_playback.PlayCurrent();
     return true;
+}
+
+bool ControlEvent::SetListEditEvent(tagUIListEditInfo info) {
+    switch (info.kind) {
+        case tagUIListEditInfo::Kind::Remove:
+            return m_playList.RemoveRows(info.rows);
+        case tagUIListEditInfo::Kind::Move:
+            return m_playList.MoveRows(info.rows, info.target);
+        case tagUIListEditInfo::Kind::Menu:
+            showListMenu(info);
+            return true;
+    }
+    return false;
+}
+
+void ControlEvent::showListMenu(const tagUIListEditInfo& info) {
+    UIList* list = m_window.controls().musicList;
+    // The right click may have changed the selection: shown before the menu takes over.
+    m_window.canvas().UpdateCanvar(list);
+    // The folder of the row clicked on, else of the first selected row.
+    const int row = info.target >= 0 ? info.target : info.rows.value(0, -1);
+    const QString path =
+        row >= 0 && row < list->GetListCount() ? list->items()[row].path : QString();
+    const QString folder = path.isEmpty() ? QString() : QFileInfo(path).absolutePath();
+    QMenu menu;
+    QAction* remove = menu.addAction(QStringLiteral("删除所选"));
+    remove->setEnabled(!info.rows.isEmpty());
+    QAction* open = menu.addAction(QStringLiteral("打开所在文件夹"));
+    open->setEnabled(!folder.isEmpty() && QFileInfo(folder).isDir());
+    const QAction* chosen = menu.exec(m_window.mapToGlobal(info.pos));
+    if (chosen == remove) {
+        // The selection as it is now: rows may have been appended while the menu was open.
+        m_playList.RemoveRows(list->selectedRows());
+    } else if (chosen == open) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+    }
 }

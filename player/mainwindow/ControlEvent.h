@@ -1,6 +1,7 @@
 #pragma once
 // What the user does on the main window turned into actions: button clicks, the two sliders,
-// double clicks on rows, and the notification-area icon with its menu ("软件设置", "官方网站",
+// double clicks on rows, editing the play list (Delete, dragged rows, the list's menu "删除所选" /
+// "打开所在文件夹"), and the notification-area icon with its menu ("软件设置", "官方网站",
 // "关闭退出"). Without a tray (no notification host) the player still works and the minimise
 // button minimises instead of hiding, so the window can always come back.
 // Thread: UI thread only.
@@ -32,6 +33,7 @@ public:
     bool SetButtonContorEvent(tagUIButtonInfo info) override;
     bool SetSliderContorEvent(tagUISliderInfo info) override;
     bool SetListContorEvent(tagUIListInfo info, tagFileListInfo item) override;
+    bool SetListEditEvent(tagUIListEditInfo info) override;
 
     void OnCommand(int command);
     // Removes the tray icon, closes the window (which saves the settings) and ends the program.
@@ -48,6 +50,7 @@ public:
 
 private:
     void trayActivated(QSystemTrayIcon::ActivationReason reason);
+    void showListMenu(const tagUIListEditInfo& info);
 
     ControlPanelDlg& m_window;
     Playback& m_playback;

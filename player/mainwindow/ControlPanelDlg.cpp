@@ -25,6 +25,7 @@
 #include "settings/MusicSetting.h"
 
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -261,6 +262,10 @@ bool ControlPanelDlg::SetListContorEvent(tagUIListInfo info, tagFileListInfo ite
     return m_events->SetListContorEvent(info, item);
 }
 
+bool ControlPanelDlg::SetListEditEvent(tagUIListEditInfo info) {
+    return m_events->SetListEditEvent(info);
+}
+
 void ControlPanelDlg::dragEnterEvent(QDragEnterEvent* e) {
     if (e->mimeData()->hasUrls()) e->acceptProposedAction();
 }
@@ -457,7 +462,7 @@ void ControlPanelDlg::mousePressEvent(QMouseEvent* e) {
     const QPoint pt = e->position().toPoint();
     const HitCode code = WindowGeometry::HitTest(rect(), pt, m_canvas->IsOperationControl(pt));
     if (code == HitCode::Client) {
-        m_canvas->LButtonDown(pt);
+        m_canvas->LButtonDown(pt, e->modifiers());
         return;
     }
     QWindow* handle = windowHandle();
@@ -518,3 +523,9 @@ void ControlPanelDlg::leaveEvent(QEvent* e) {
 void ControlPanelDlg::wheelEvent(QWheelEvent* e) {
     m_canvas->MouseWheel(e->position().toPoint(), e->angleDelta().y());
 }
+
+void ControlPanelDlg::keyPressEvent(QKeyEvent* e) {
+    if (!m_canvas->KeyPress(e->key(), e->modifiers())) QWidget::keyPressEvent(e);
+}
+
+void ControlPanelDlg::contextMenuEvent(QContextMenuEvent* e) { m_canvas->ContextMenu(e->pos()); }

@@ -69,6 +69,7 @@ public:
     bool SetButtonContorEvent(tagUIButtonInfo info) override;
     bool SetSliderContorEvent(tagUISliderInfo info) override;
     bool SetListContorEvent(tagUIListInfo info, tagFileListInfo item) override;
+    bool SetListEditEvent(tagUIListEditInfo info) override;
 
     // State, for the parts that build on this window.
     SkinControls& controls() { return *m_controls; }
@@ -111,6 +112,8 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void leaveEvent(QEvent* e) override;
     void wheelEvent(QWheelEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
     void dragEnterEvent(QDragEnterEvent* e) override;
     void dropEvent(QDropEvent* e) override;
 

@@ -70,6 +70,11 @@ void PlaybackDisplay::ListChanged(bool scrollToEnd) {
     m_window.canvas().UpdateCanvar(list);
 }
 
+void PlaybackDisplay::RowsRearranged(const QList<int>& newIndexOf) {
+    m_window.controls().musicList->remapRows(newIndexOf);
+    ListChanged(false);
+}
+
 void PlaybackDisplay::AddingProgress(bool busy, int done, int total) {
     // No input while files are examined, but the window keeps painting: the list grows chunk
     // by chunk in front of the user.

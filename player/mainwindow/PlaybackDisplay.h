@@ -25,6 +25,7 @@ public:
     void SongStopped() override;
     void RowMarked(int row, int flag) override;
     void ListChanged(bool scrollToEnd) override;
+    void RowsRearranged(const QList<int>& newIndexOf) override;
     void AddingProgress(bool busy, int done, int total) override;
 
     // Timer 1 and timer 3; public so tests can step them.

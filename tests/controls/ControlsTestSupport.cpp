@@ -38,6 +38,11 @@ bool RecordingSink::SetListContorEvent(tagUIListInfo info, tagFileListInfo item)
     return true;
 }
 
+bool RecordingSink::SetListEditEvent(tagUIListEditInfo info) {
+    edits.append(info);
+    return true;
+}
+
 QImage CanvasTest::paint(qreal dpr, QRect update, QColor under) {
     QImage img(canvas.windowSize() * dpr, QImage::Format_ARGB32_Premultiplied);
     img.setDevicePixelRatio(dpr);

@@ -30,8 +30,10 @@ public:
     bool SetButtonContorEvent(tagUIButtonInfo info) override;
     bool SetSliderContorEvent(tagUISliderInfo info) override;
     bool SetListContorEvent(tagUIListInfo info, tagFileListInfo item) override;
+    bool SetListEditEvent(tagUIListEditInfo info) override;
 
     QList<tagUIButtonInfo> buttons;
+    QList<tagUIListEditInfo> edits;
     QList<tagUISliderInfo> sliders;
     QList<tagFileListInfo> rows;
     std::function<void()> onButton;

@@ -83,9 +83,59 @@ TEST_F(UIListTest, WheelThumbDragAndPlayingRowScroll) {
     EXPECT_EQ(list.scrollPixels(), 31 * 20 - 400);
 }
 
-TEST_F(UIListTest, DrawsRowsWithPaddedTitlesPlayingAndHoverAndTheBar) {
+TEST_F(UIListTest, ClickCtrlAndShiftSelectRowsAndTheEditsReportTheSelection) {
+    fill(6);
+    list.SetFileIndex(nullptr, 1, 1);
+    const Qt::KeyboardModifiers none, ctrl = Qt::ControlModifier, shift = Qt::ShiftModifier;
+    const std::tuple<int, Qt::KeyboardModifiers, QList<int>> clicks[] = {
+        {1, none, {1}},
+        {4, ctrl, {1, 4}},
+        {2, shift, {2, 3, 4}},  // from the last clicked row, replacing
+        {0, ctrl, {0, 2, 3, 4}},
+        {3, ctrl, {0, 2, 4}},                // toggled off
+        {5, ctrl | shift, {0, 2, 3, 4, 5}},  // the range from 3 added
+        {2, none, {2}},  // on the selection: kept while pressed, alone after the release
+        {6, none, {}},   // below the last row
+        {1, none, {1}},
+        {3, ctrl, {1, 3}},
+    };
+    for (const auto& [r, modifiers, selected] : clicks) {
+        canvas.LButtonDown(row(r), modifiers);
+        canvas.LButtonUp(row(r));
+        EXPECT_EQ(list.selectedRows(), selected) << r;
+    }
+    EXPECT_TRUE(canvas.KeyPress(Qt::Key_Delete, none));
+    // A press on the selection that moves a little is still a click; further, a drag.
+    canvas.LButtonDown(row(3));
+    canvas.MouseMove(row(3) + QPoint(2, 2));
+    EXPECT_EQ(list.dropGap(), -1);
+    canvas.MouseMove(row(5) + QPoint(0, 8));
+    EXPECT_EQ(list.dropGap(), 6);  // after the last row
+    canvas.MouseMove(row(0) + QPoint(0, -2));
+    canvas.LButtonUp(row(0));
+    canvas.ContextMenu(row(4));  // off the selection: that row becomes the selection
+    using Edit = std::tuple<tagUIListEditInfo::Kind, QList<int>, int>;
+    QList<Edit> edits;
+    for (const tagUIListEditInfo& e : sink.edits) edits.append({e.kind, e.rows, e.target});
+    EXPECT_EQ(edits, (QList<Edit>{{tagUIListEditInfo::Kind::Remove, {1, 3}, -1},
+                                  {tagUIListEditInfo::Kind::Move, {1, 3}, 0},
+                                  {tagUIListEditInfo::Kind::Menu, {4}, 4}}));
+    EXPECT_EQ(list.items().size(), 6);  // the list reports; the window edits
+
+    // The window moved rows 1 and 3 to the top, then removed row 4: mark and selection follow.
+    list.remapRows({2, 0, 3, 1, 4, 5});
+    EXPECT_EQ(std::pair(list.fileIndex(), list.selectedRows()), std::pair(0, QList<int>{4}));
+    list.remapRows({0, 1, 2, 3, -1, 4});
+    EXPECT_TRUE(list.selectedRows().isEmpty());
+}
+
+TEST_F(UIListTest, DrawsRowsWithPaddedTitlesPlayingHoverSelectionAndTheBar) {
     fill(12);
     list.SetFileIndex(nullptr, 1, 1);
+    for (int r : {1, 5, 6}) {
+        canvas.LButtonDown(row(r), Qt::ControlModifier);
+        canvas.LButtonUp(row(r));
+    }
     canvas.MouseMove(row(3));
     const QColor bg(20, 40, 90);
     const QImage img = renderControl(list, QSize(316, 400), bg);
@@ -94,6 +144,18 @@ TEST_F(UIListTest, DrawsRowsWithPaddedTitlesPlayingAndHoverAndTheBar) {
     EXPECT_GT(playing.red(), 60);
     EXPECT_GT(hover.red(), bg.red());
     EXPECT_NE(playing, hover);
+    // Selected rows are blue, unlike the grey playing and hover fills; playing and selected
+    // shows both, with the playing accent.
+    const QColor selected = img.pixelColor(300, 223 + 105), both = img.pixelColor(300, 223 + 30);
+    EXPECT_GT(selected.blue(), selected.red() + 60);
+    EXPECT_NE(selected, both);
+    EXPECT_GT(img.pixelColor(1, 223 + 30).red(), 150);
+    // While dragging, a line in the selection colour marks the gap.
+    canvas.LButtonDown(row(5));
+    canvas.MouseMove(row(3) + QPoint(0, -10));
+    const QImage dragged = renderControl(list, QSize(316, 400), bg);
+    saveArtifact(dragged, "list-drag.png");
+    EXPECT_EQ(dragged.pixelColor(150, 223 + 60), QColor(0x3C, 0x8C, 0xF0));
     EXPECT_EQ(img.pixelColor(300, 223 + 45), bg);
     EXPECT_EQ(img.pixelColor(200, 223 + 59), QColor(90, 90, 90));  // separator
     EXPECT_GT(img.pixelColor(311, 230).red(), 200);                // thumb

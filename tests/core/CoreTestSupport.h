@@ -20,6 +20,7 @@ public:
         events << QStringLiteral("mark %1 %2").arg(row).arg(flag);
     }
     void ListChanged(bool) override {}
+    void RowsRearranged(const QList<int>& newIndexOf) override { rearranged << newIndexOf; }
     void AddingProgress(bool busy, int done, int total) override {
         if (busy) progress << QStringLiteral("%1/%2").arg(done).arg(total);
     }
@@ -28,6 +29,7 @@ public:
 
     QStringList events;
     QStringList progress;
+    QList<QList<int>> rearranged;
 };
 
 class CoreFixture : public DataDirFixture {

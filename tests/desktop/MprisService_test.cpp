@@ -3,7 +3,7 @@
 // checked against what the null output's capture heard (each song has its own tone) and what the
 // player's files say.
 
-#include "tests/e2e/PlayerProcessFixture.h"
+#include "tests/e2e/PlayerE2E.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -45,15 +45,18 @@ public:
     QList<qlonglong> seeks;
 };
 
-class MprisTest : public PlayerProcessFixture {
+class MprisTest : public PlayerE2E {
 protected:
     void SetUp() override {
-        PlayerProcessFixture::SetUp();
+        PlayerE2E::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
         if (QStandardPaths::findExecutable("dbus-daemon").isEmpty())
             GTEST_SKIP() << "needs dbus-daemon";
-        // Long enough that no song ends while the checks run on a busy machine.
-        for (int i = 0; i < 3; ++i) m_songs << song("music", QChar('A' + i), kTones[i], 30);
+        // Songs of their own: long enough to pause and resume, with an artist for the metadata.
+        m_songSeconds = 30;
+        m_songArtist = "Orvo Tones";
+        m_songs.clear();
+        for (int i = 0; i < 3; ++i) m_songs << song("music", QChar('A' + i), kTones[i]);
         m_daemon.start("dbus-daemon", {"--session", "--print-address", "--nofork"});
         ASSERT_TRUE(m_daemon.waitForReadyRead(10000));
         m_address = QString::fromUtf8(m_daemon.readLine()).trimmed();
@@ -70,7 +73,7 @@ protected:
     }
 
     void TearDown() override {
-        PlayerProcessFixture::TearDown();
+        PlayerE2E::TearDown();
         QDBusConnection::disconnectFromBus("mpris-test-client");
         QDBusConnection::disconnectFromBus("mpris-test-watcher");
         m_daemon.terminate();
@@ -368,11 +371,5 @@ TEST_F(MprisTest, WithoutAUsableDesktopBusThePlayerPlaysAsBefore) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
 
 #include "MprisService_test.moc"

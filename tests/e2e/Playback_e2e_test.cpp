@@ -3,7 +3,11 @@
 // drop event), closing and starting again. What was heard is read from the null output's capture:
 // every song has its own tone. Screenshots of each state go to tests/artifacts/e2e/.
 
-#include "tests/e2e/PlayerProcessFixture.h"
+#include "PlayerE2E.h"
+
+#include <QtCore/qtestsupport_core.h>
+#include <QFile>
+#include <QUrl>
 
 namespace {
 
@@ -11,17 +15,7 @@ namespace {
 const QPoint kPlay(160, 199), kPrevious(111, 199), kNext(208, 199), kClose(303, 12),
     kLoop(125, 544), kClear(191, 544), kMute(252, 206);
 
-class PlaybackE2E : public PlayerProcessFixture {
-protected:
-    void SetUp() override {
-        PlayerProcessFixture::SetUp();
-        if (IsSkipped() || HasFatalFailure()) return;
-        for (int i = 0; i < kTones.size(); ++i) {
-            const QString dir = i < 2 ? "music/album" : i == 2 ? "music" : "drop";
-            m_songs << song(dir, QChar('A' + i), kTones[i]);
-        }
-    }
-};
+using PlaybackE2E = PlayerE2E;
 
 TEST_F(PlaybackE2E, HandOverButtonsDropClearCloseAndResume) {
     const QString capture = m_root.path() + "/first.wav";
@@ -108,9 +102,3 @@ TEST_F(PlaybackE2E, HandOverButtonsDropClearCloseAndResume) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
