@@ -15,6 +15,7 @@ PACKAGES=(
   libjmac-java default-jre-headless
   clang-format valgrind python3
   python3-mutagen  # test only: the tag oracle of the extended (ORVO_CORPUS) tests
+  desktop-file-utils appstream  # test only: validators of the installed desktop entry and metainfo
   clang libclang-rt-14-dev
 )
 
