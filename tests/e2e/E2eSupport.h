@@ -31,8 +31,8 @@ QStringList missingTools(const QStringList& tools);
 class Processes {
 public:
     ~Processes();
-    QProcess& start(const QString& program, const QStringList& args,
-                    const QProcessEnvironment& env, const QString& workingDir = QString());
+    QProcess& start(const QString& program, const QStringList& args, const QProcessEnvironment& env,
+                    const QString& workingDir = QString());
     // Ends p with SIGTERM and waits; true when it exited by itself in time.
     static bool terminate(QProcess& p, int ms = 15000);
 

@@ -35,15 +35,15 @@ protected:
     // Every entry under the prefix with its size, time and permissions.
     QMap<QString, QString> prefixState() const {
         QMap<QString, QString> state;
-        QDirIterator it(m_prefix, QDir::AllEntries | QDir::Hidden | QDir::System |
-                                      QDir::NoDotAndDotDot,
+        QDirIterator it(m_prefix,
+                        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                         QDirIterator::Subdirectories);
         while (it.hasNext()) {
             const QFileInfo info(it.next());
-            state[info.filePath()] = QStringLiteral("%1 %2 %3").arg(
-                QString::number(info.size()),
-                info.lastModified().toString(Qt::ISODateWithMs),
-                QString::number(int(info.permissions()), 16));
+            state[info.filePath()] = QStringLiteral("%1 %2 %3")
+                                         .arg(QString::number(info.size()),
+                                              info.lastModified().toString(Qt::ISODateWithMs),
+                                              QString::number(int(info.permissions()), 16));
         }
         return state;
     }
@@ -64,7 +64,8 @@ TEST_F(InstallE2E, LayoutAndItsDesktopFilesValidate) {
           "share/metainfo/example.orvoplayer.OrvoPlayer.metainfo.xml"})
         if (!QFileInfo(m_prefix + '/' + path).isFile()) missing << path;
     for (int side : {16, 22, 24, 32, 48, 64, 128, 256}) {
-        const QString icon = QStringLiteral("share/icons/hicolor/%1x%1/apps/orvoplayer.png").arg(side);
+        const QString icon =
+            QStringLiteral("share/icons/hicolor/%1x%1/apps/orvoplayer.png").arg(side);
         if (QImageReader(m_prefix + '/' + icon).size() != QSize(side, side)) missing << icon;
     }
     EXPECT_EQ(missing, QStringList());
@@ -80,8 +81,8 @@ TEST_F(InstallE2E, LayoutAndItsDesktopFilesValidate) {
     const QStringList types = keys["MimeType"].split(';', Qt::SkipEmptyParts);
     const QMimeDatabase mime;
     for (const char* ext : {"mp2", "mp3", "wma", "flac", "aac", "ogg", "ape"}) {
-        const QMimeType type = mime.mimeTypeForFile(QStringLiteral("a.") + ext,
-                                                    QMimeDatabase::MatchExtension);
+        const QMimeType type =
+            mime.mimeTypeForFile(QStringLiteral("a.") + ext, QMimeDatabase::MatchExtension);
         EXPECT_TRUE(!type.isDefault() && types.contains(type.name()))
             << ext << " is " << type.name().toStdString();
     }
@@ -122,10 +123,12 @@ TEST_F(InstallE2E, InstalledProgramSeedsTheUserFolderPlaysAndWritesNothingBeside
                              "XDG_STATE_HOME", "LD_LIBRARY_PATH"})
         env.remove(name);
     const QString capture = m_root.path() + "/heard.wav";
-    for (const auto& [name, value] :
-         {std::pair{"HOME", home}, {"XDG_RUNTIME_DIR", run}, {"DISPLAY", display},
-          {"QT_QPA_PLATFORM", QString("xcb")}, {"ORVO_AUDIO_OUTPUT", QString("null")},
-          {"ORVO_AUDIO_CAPTURE", capture}})
+    for (const auto& [name, value] : {std::pair{"HOME", home},
+                                      {"XDG_RUNTIME_DIR", run},
+                                      {"DISPLAY", display},
+                                      {"QT_QPA_PLATFORM", QString("xcb")},
+                                      {"ORVO_AUDIO_OUTPUT", QString("null")},
+                                      {"ORVO_AUDIO_CAPTURE", capture}})
         env.insert(name, value);
     // Started from the root, so a folder relative to the working directory would show up too.
     QProcess& player = processes.start(m_prefix + "/bin/OrvoPlayer", {song}, env, m_prefix);
