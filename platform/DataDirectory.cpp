@@ -1,6 +1,7 @@
 #include "DataDirectory.h"
 
 #include "AtomicFile.h"
+#include "InstallLayout.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -68,14 +69,18 @@ QString DataDirectory::path() {
     const QString env = qEnvironmentVariable(kEnvDataDir);
     if (!env.isEmpty()) return withSlash(QDir(env).absolutePath());
     const QString program = programDirectory();
-    if (isWritableDirectory(program)) return program;
+    if (!InstallLayout::isInstalled(program) && isWritableDirectory(program)) return program;
     return withSlash(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)) +
            QStringLiteral("OrvoPlayer/");
 }
 
 QString DataDirectory::deliveredDirectory() {
     if (!s_deliveredOverride.isEmpty()) return withSlash(s_deliveredOverride);
-    return programDirectory();
+    return InstallLayout::deliveredDirectory(programDirectory());
+}
+
+QString DataDirectory::resourceDirectory() {
+    return InstallLayout::deliveredDirectory(programDirectory()) + QStringLiteral("res/");
 }
 
 QByteArray DataDirectory::defaultConfig() {

@@ -1,8 +1,9 @@
 #pragma once
 // Where the player's data files live (config.xml, playlist.xml, skinlist.xml, skin/).
-// Normally beside the program; an installed copy whose folder is read-only keeps them in the
-// user's data folder instead, seeded from the delivered files on first start. ORVO_DATA_DIR
-// overrides both. The data store library and the player both ask here, so they always agree.
+// Normally beside the program; an installed copy (see InstallLayout), or a copy whose folder is
+// read-only, keeps them in the user's data folder instead, seeded from the delivered files on
+// first start. ORVO_DATA_DIR overrides both. The data store library and the player both ask here,
+// so they always agree.
 //
 // Threads: path() and programDirectory() may be called from any thread; the setters are for
 // tests and start-up and must not race with readers.
@@ -17,8 +18,13 @@ public:
     // The data folder, with a trailing '/'. Read anew on each call (ORVO_DATA_DIR may change).
     static QString path();
 
-    // Where the delivered config.xml, skinlist.xml and skin/ are: the program directory.
+    // Where the delivered config.xml, skinlist.xml and skin/ are: the program directory, or the
+    // installed data folder.
     static QString deliveredDirectory();
+
+    // The delivered pictures (res/), read only: beside the program or in the installed data
+    // folder, whatever the data folder is.
+    static QString resourceDirectory();
 
     // Run once at start: creates the data folder, copies the delivered files that are absent into
     // it (when it is not the program folder), and writes the default config.xml when none exists.

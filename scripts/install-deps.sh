@@ -16,6 +16,8 @@ PACKAGES=(
   libjmac-java default-jre-headless
   clang-format valgrind python3
   python3-mutagen  # test only: the tag oracle of the extended (ORVO_CORPUS) tests
+  desktop-file-utils appstream  # test only: validators of the installed desktop entry and metainfo
+  weston qt6-wayland  # the Wayland platform plugin; weston's headless compositor runs the Wayland test
   clang libclang-rt-14-dev
 )
 

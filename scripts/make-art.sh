@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Regenerates the delivered art from scripts/artgen: every picture under res/ (with its @2x
-# sibling), the icons, the busy spinner res/checknew.gif, the backgrounds skin/1..4 and
-# skinlist.xml. The output is deterministic; commit what it writes.
+# sibling), the icons (and the theme sizes of the program icon in player/desktop/icons/), the
+# busy spinner res/checknew.gif, the backgrounds skin/1..4 and skinlist.xml. The output is deterministic; commit what it writes.
 #   ARTGEN_BUILD_DIR  where the generator is built (default build/artgen)
 set -euo pipefail
 cd "$(dirname "$0")/.."

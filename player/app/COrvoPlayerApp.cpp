@@ -60,7 +60,11 @@ QString instanceBaseName() {
 
 // The application name stays Qt's default, the executable's name: the instance lock records it
 // and tells a live owner from a reused process id by comparing it with the owner's executable.
-COrvoPlayerApp::COrvoPlayerApp(int& argc, char** argv) : QApplication(argc, argv) {}
+COrvoPlayerApp::COrvoPlayerApp(int& argc, char** argv) : QApplication(argc, argv) {
+    // The installed desktop entry's name: a Wayland compositor takes it as the window's
+    // application id, and shows the entry's name and icon for the window.
+    setDesktopFileName(QStringLiteral("orvoplayer"));
+}
 
 COrvoPlayerApp::~COrvoPlayerApp() { m_instanceLock.reset(); }
 

@@ -1,6 +1,7 @@
 #include "ProgramLibrary.h"
 
 #include "DataDirectory.h"
+#include "InstallLayout.h"
 
 #include <QFileInfo>
 #include <QLibrary>
@@ -11,7 +12,10 @@ bool ProgramLibrary::load(QLibrary& library, const QString& overridePath, const 
         library.setFileName(overridePath);
         return library.load();
     }
-    const QString beside = DataDirectory::programDirectory() + fileName;
+    // An installed copy's private folder is named here: the program's run path serves only its
+    // own dependencies, not the dlopen() that QLibrary makes from inside Qt Core.
+    const QString beside =
+        InstallLayout::libraryDirectory(DataDirectory::programDirectory()) + fileName;
     if (QFileInfo::exists(beside)) {
         library.setFileName(beside);
         if (library.load()) return true;

@@ -1,7 +1,8 @@
 #pragma once
-// Loading one of the program's own shared libraries by name: the copy beside the program first,
-// then the ordinary library search. Used for the libraries the player binds at run time (store,
-// audio, tag reader). Thread: UI thread.
+// Loading one of the program's own shared libraries by name: the copy in the program's library
+// folder first (beside the program, or the private folder of an installed copy, see
+// InstallLayout), then the ordinary library search. Used for the libraries the player binds at run
+// time (store, audio, tag reader). Thread: UI thread.
 
 #include <QString>
 

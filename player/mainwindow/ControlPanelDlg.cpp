@@ -96,8 +96,8 @@ void ControlPanelDlg::buildControls() {
     m_w = size.width();
     m_h = size.height();
 
-    m_controls = std::make_unique<SkinControls>(
-        m_w, m_h, DataDirectory::programDirectory() + QStringLiteral("res/"), *m_rects);
+    m_controls =
+        std::make_unique<SkinControls>(m_w, m_h, DataDirectory::resourceDirectory(), *m_rects);
     m_layout = std::make_unique<ControlLayout>(*m_controls, *m_rects);
     m_playback = std::make_unique<Playback>(&m_controls->musicList->items(), nullptr);
     m_display = std::make_unique<PlaybackDisplay>(*this, *m_playback);
@@ -181,7 +181,7 @@ void ControlPanelDlg::applyStartSettings() {
 
 void ControlPanelDlg::applyWindowIcon() {
     QIcon icon;
-    const QString res = DataDirectory::programDirectory() + QStringLiteral("res/");
+    const QString res = DataDirectory::resourceDirectory();
     for (const char* name : {"orvo_16.png", "orvo_32.png", "orvo_64.png", "orvo.png"}) {
         const QString file = res + QLatin1String(name);
         if (QFileInfo::exists(file)) icon.addFile(file);

@@ -57,6 +57,12 @@ QStringList ArtCheck::run(const QString& root) {
     }
     checkPicture(problems, res + "orvo.png", {256, 256});
     checkIco(problems, res + "orvo.ico", {16, 32, 48, 256});
+    for (int side : IconArt::kThemeSides)
+        checkPicture(problems,
+                     QString("%1/%2/%3x%3.png")
+                         .arg(root, QString::fromLatin1(IconArt::kThemeIconFolder))
+                         .arg(side),
+                     {side, side});
     for (const char* type : {"mp3", "wma", "flac", "ape", "ogg"})
         checkIco(problems, res + type + ".ico", {16, 32, 48});
 

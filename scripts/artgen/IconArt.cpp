@@ -160,6 +160,17 @@ bool IconArt::writeAll(const QString& resDir) {
     return ok;
 }
 
+bool IconArt::writeThemeIcons(const QString& dir) {
+    QDir().mkpath(dir);
+    bool ok = true;
+    for (int side : kThemeSides) {
+        const QString file = QString("%1/%2x%2.png").arg(dir).arg(side);
+        ok = appIcon(side).convertToFormat(QImage::Format_ARGB32).save(file) && ok;
+    }
+    if (!ok) std::fprintf(stderr, "artgen: writing the theme icons failed\n");
+    return ok;
+}
+
 int IconArt::writeSpinnerFrames(const QString& dir) {
     QDir().mkpath(dir);
     const int side = kSpinnerSide;

@@ -1,5 +1,6 @@
 // orvo-artgen: draws the player's delivered art.
-//   orvo-artgen ROOT                      res/, skin/1..4 and skinlist.xml under ROOT
+//   orvo-artgen ROOT                      res/, skin/1..4, skinlist.xml and the theme icons
+//                                         (player/desktop/icons/) under ROOT
 //   orvo-artgen --spinner DIR             the busy spinner's frames (make-art.sh makes the GIF)
 //   orvo-artgen --mock ROOT OUT [W H]     window mocks of every skin at 1x and 2x into OUT
 //   orvo-artgen --check ROOT              verifies what ROOT delivers (sizes, icons, GIF, skins)
@@ -63,6 +64,7 @@ int main(int argc, char** argv) {
     const QString root = args[0];
     bool ok = ControlArt::writeAll(root + "/res");
     ok = IconArt::writeAll(root + "/res") && ok;
+    ok = IconArt::writeThemeIcons(root + "/" + IconArt::kThemeIconFolder) && ok;
     ok = SkinArt::writeAll(root) && ok;
     return ok ? 0 : 1;
 }

@@ -1,6 +1,7 @@
 // Where data lives and how a data folder is seeded at start.
 
 #include "DataDirectory.h"
+#include "InstallLayout.h"
 #include "SkinPaths.h"
 #include "tests/store/DataDirFixture.h"
 
@@ -44,6 +45,49 @@ TEST_F(DataDirectoryTest, ChoosesEnvironmentThenWritableProgramFolderThenUserFol
     EXPECT_EQ(
         DataDirectory::path(),
         QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/OrvoPlayer/");
+    QStandardPaths::setTestModeEnabled(false);
+}
+
+TEST_F(DataDirectoryTest, InstalledLayoutIsRecognisedByItsDataNotByWritability) {
+    // prefix/bin holds the program; prefix/share/orvoplayer the delivered data. Both writable
+    // (as for root): the installed copy still keeps its data in the user's folder.
+    const QString bin = file("prefix/bin"), share = file("prefix/share/orvoplayer");
+    QDir().mkpath(bin);
+    write(share + "/config.xml", "installed config");
+    write(share + "/skin/1/1.jpg", "installed skin");
+    const QString libs = QDir::cleanPath(bin + "/../lib/orvoplayer") + '/';
+    qunsetenv("ORVO_DATA_DIR");
+    DataDirectory::setDeliveredDirectoryOverride(QString());
+    DataDirectory::setProgramDirectoryOverride(bin);
+    QStandardPaths::setTestModeEnabled(true);
+    const QString user =
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/OrvoPlayer/";
+    QDir(user).removeRecursively();
+
+    struct Case {
+        const char* what;
+        bool besideConfig;  // a config.xml beside the program: a build folder
+        QString data, delivered, resources, libraries;
+    };
+    for (const Case& c :
+         {Case{"installed", false, user, share + '/', share + "/res/", libs},
+          Case{"build folder", true, bin + '/', bin + '/', bin + "/res/", bin + '/'}}) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(bin + "/config.xml");
+        if (c.besideConfig) write(bin + "/config.xml", "build config");
+        EXPECT_EQ(InstallLayout::isInstalled(bin + '/'), !c.besideConfig);
+        EXPECT_EQ(DataDirectory::path(), c.data);
+        EXPECT_EQ(DataDirectory::deliveredDirectory(), c.delivered);
+        EXPECT_EQ(DataDirectory::resourceDirectory(), c.resources);
+        EXPECT_EQ(InstallLayout::libraryDirectory(bin + '/'), c.libraries);
+    }
+
+    QFile::remove(bin + "/config.xml");
+    ASSERT_TRUE(DataDirectory::prepare());
+    EXPECT_EQ(read(user + "config.xml"), "installed config");
+    EXPECT_EQ(read(user + "skin/1/1.jpg"), "installed skin");
+    EXPECT_EQ(QDir(bin).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+    QDir(user).removeRecursively();
     QStandardPaths::setTestModeEnabled(false);
 }
 
