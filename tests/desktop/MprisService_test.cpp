@@ -5,6 +5,10 @@
 
 #include "tests/e2e/PlayerE2E.h"
 
+#include <QtCore/qtestsupport_core.h>
+#include <QStandardPaths>
+#include <QUrl>
+
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
