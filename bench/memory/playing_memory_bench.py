@@ -26,7 +26,7 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "startup"))
-from startup_bench import checked_program, seed_data, start_xvfb, stop  # noqa: E402
+from startup_bench import checked_program, fresh_start, loadavg, start_xvfb, stop  # noqa: E402
 
 
 def rollup(pid):
@@ -73,11 +73,6 @@ def holds_open(pid, path):
     return False
 
 
-def loadavg():
-    with open("/proc/loadavg") as f:
-        return " ".join(f.read().split()[:3])
-
-
 def wait_for(check, seconds):
     deadline = time.monotonic() + seconds
     while time.monotonic() < deadline:
@@ -105,14 +100,7 @@ def one_program(name, program, display, media, args):
     results = []
     detail = ""
     with tempfile.TemporaryDirectory(prefix="orvo-mem-") as tmp:
-        data = os.path.join(tmp, "data")
-        runtime = os.path.join(tmp, "run")
-        os.mkdir(data)
-        os.mkdir(runtime, 0o700)
-        seed_data(data, os.path.dirname(program))
-        env = dict(os.environ, DISPLAY=display, ORVO_DATA_DIR=data + "/",
-                   XDG_RUNTIME_DIR=runtime, ORVO_TRACE_STARTUP="1", HOME=tmp)
-        env.pop("QT_QPA_PLATFORM", None)
+        data, env = fresh_start(tmp, program, display)
         if args.null:
             env["ORVO_AUDIO_OUTPUT"] = "null"
         proc = subprocess.Popen([program], env=env, stdout=subprocess.DEVNULL,
