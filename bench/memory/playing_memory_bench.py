@@ -14,7 +14,7 @@ a playing step also checks that the player holds the file open.
 anonymous memory), from /proc/PID/smaps.
 
 Usage: playing_memory_bench.py --program after=build/OrvoPlayer/OrvoPlayer [--program ...]
-           [--media /tmp/bench-media] [--settle 5] [--runs 1] [--null] [--detail]
+           --media MEDIA [--settle 5] [--runs 1] [--null] [--detail]
 """
 import argparse
 import os
@@ -138,7 +138,8 @@ def one_program(name, program, display, media, args):
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--program", action="append", required=True, help="NAME=PATH")
-    ap.add_argument("--media", default="/tmp/bench-media")
+    ap.add_argument("--media", required=True,
+                    help="the folder the peers bench's make-media.sh filled")
     ap.add_argument("--settle", type=float, default=5.0)
     ap.add_argument("--runs", type=int, default=1)
     ap.add_argument("--null", action="store_true", help="null audio output")
