@@ -57,9 +57,14 @@ long VorbisDecoder::readSource(std::vector<float>& buf) {
     // A chained stream's later part may have other channels: keep the first part's layout.
     const vorbis_info* info = ov_info(&m_file, section);
     const int have = info != nullptr ? info->channels : m_source.channels;
-    for (long i = 0; i < got; ++i) {
-        for (int c = 0; c < m_source.channels; ++c) {
-            buf.push_back(pcm[c < have ? c : have - 1][i]);
+    const int channels = m_source.channels;
+    const std::size_t at = buf.size();
+    buf.resize(at + static_cast<std::size_t>(got) * static_cast<std::size_t>(channels));
+    float* dst = buf.data() + at;
+    for (int c = 0; c < channels; ++c) {
+        const float* src = pcm[c < have ? c : have - 1];
+        for (long i = 0; i < got; ++i) {
+            dst[i * channels + c] = src[i];
         }
     }
     return got;

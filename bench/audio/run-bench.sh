@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs the audio library benchmarks and prints their results as markdown.
 #   bench/audio/run-bench.sh BUILD_DIR [WORK_DIR]
+# RUNS (3) runs per figure, FORMATS to decode (all eight), DECODE_ONLY=1 for the decode table only.
 # Needs the targets orvo_audio_bench and orvo_play_file built in BUILD_DIR. The PortAudio
 # playback row needs a sound server (see ../RESULTS.md); without one it shows the null fallback.
 set -euo pipefail
@@ -43,35 +44,39 @@ for ext in mp1 mp2 mp3 wma flac aac ogg ape; do
   esac
 done
 
-# CPU seconds (user + sys) of one command, the best of $RUNS runs.
-cpu_of() {
+# CPU seconds (user + sys) of two commands run in turn $RUNS times each, so that both meet the
+# same load: "best(A) best(B) median(A) median(B)".
+cpu_pair() {
   python3 - "$RUNS" "$@" <<'PY'
-import resource, subprocess, sys
-runs = int(sys.argv[1]); cmd = sys.argv[2:]
-best = None
+import resource, statistics, subprocess, sys
+runs = int(sys.argv[1]); split = sys.argv.index("--")
+cmds = [sys.argv[2:split], sys.argv[split + 1:]]
+times = [[], []]
 for _ in range(runs):
-    before = resource.getrusage(resource.RUSAGE_CHILDREN)
-    subprocess.run(cmd, stdout=subprocess.DEVNULL, check=True)
-    after = resource.getrusage(resource.RUSAGE_CHILDREN)
-    cpu = (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
-    best = cpu if best is None else min(best, cpu)
-print(f"{best:.3f}")
+    for i, cmd in enumerate(cmds):
+        before = resource.getrusage(resource.RUSAGE_CHILDREN)
+        subprocess.run(cmd, stdout=subprocess.DEVNULL, check=True)
+        after = resource.getrusage(resource.RUSAGE_CHILDREN)
+        times[i].append((after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime))
+print(" ".join(f"{f(t):.3f}" for f in (min,) for t in times),
+      " ".join(f"{statistics.median(t):.3f}" for t in times))
 PY
 }
 
-echo "### Decode throughput (CPU seconds, user + sys, best of $RUNS runs; ratio > 1: we are faster)"
+echo "### Decode throughput (CPU seconds, user + sys, best of $RUNS runs taken in turn with ffmpeg's; ratio > 1: we are faster)"
 echo
-echo "| format | ffmpeg 60 s | orvo 60 s | ratio | ffmpeg 1 s | orvo 1 s | net ratio (60 s - 1 s) |"
-echo "|---|---|---|---|---|---|---|"
-for ext in mp1 mp2 mp3 wma flac aac ogg ape; do
-  a=$(cpu_of ffmpeg -nostdin -v error -i "$WORK/bench.$ext" -f null -)
-  b=$(cpu_of "$BENCH" decode "$WORK/bench.$ext")
-  a1=$(cpu_of ffmpeg -nostdin -v error -i "$WORK/short.$ext" -f null -)
-  b1=$(cpu_of "$BENCH" decode "$WORK/short.$ext")
+echo "| format | ffmpeg 60 s | orvo 60 s | ratio | ratio of medians | ffmpeg 1 s | orvo 1 s | net ratio (60 s - 1 s) |"
+echo "|---|---|---|---|---|---|---|---|"
+for ext in ${FORMATS:-mp1 mp2 mp3 wma flac aac ogg ape}; do
+  read -r a b ma mb < <(cpu_pair ffmpeg -nostdin -v error -i "$WORK/bench.$ext" -f null - -- \
+                                 "$BENCH" decode "$WORK/bench.$ext")
+  read -r a1 b1 _ _ < <(cpu_pair ffmpeg -nostdin -v error -i "$WORK/short.$ext" -f null - -- \
+                                 "$BENCH" decode "$WORK/short.$ext")
   net=$(python3 -c "d=$b-$b1; print(f'{($a-$a1)/d:.2f}' if d > 0 else 'n/a')")
-  echo "| $ext | $a | $b | $(python3 -c "print(f'{$a/$b:.2f}')") | $a1 | $b1 | $net |"
+  echo "| $ext | $a | $b | $(python3 -c "print(f'{$a/$b:.2f}')") | $(python3 -c "print(f'{$ma/$mb:.2f}')") | $a1 | $b1 | $net |"
 done
 echo
+[ "${DECODE_ONLY:-0}" = 1 ] && exit 0
 
 echo "### Playback CPU, ten bands active ($PLAY_SECONDS s wall, scaled to a minute)"
 echo

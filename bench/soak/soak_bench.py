@@ -24,7 +24,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.normpath(os.path.join(HERE, "..", ".."))
 sys.path.insert(0, os.path.join(HERE, "..", "startup"))
-from startup_bench import checked_program, rss_kib, seed_data, stop  # noqa: E402
+from startup_bench import checked_program, loadavg, rss_kib, seed_data, stop  # noqa: E402
 
 
 def make_songs(folder, count, seconds):
@@ -49,11 +49,6 @@ def open_song(pid, folder):
     except OSError:
         pass
     return None
-
-
-def loadavg():
-    with open("/proc/loadavg") as f:
-        return " ".join(f.read().split()[:3])
 
 
 def main():

@@ -84,16 +84,28 @@ def checked_program(path):
     return program
 
 
+def loadavg():
+    with open("/proc/loadavg") as f:
+        return " ".join(f.read().split()[:3])
+
+
+def fresh_start(tmp, program, display):
+    """A seeded data folder, a runtime folder and HOME under tmp: (data folder, environment)."""
+    data = os.path.join(tmp, "data")
+    runtime = os.path.join(tmp, "run")
+    os.mkdir(data)
+    os.mkdir(runtime, 0o700)
+    seed_data(data, os.path.dirname(program))
+    env = dict(os.environ, DISPLAY=display, ORVO_DATA_DIR=data + "/", XDG_RUNTIME_DIR=runtime,
+               ORVO_TRACE_STARTUP="1", HOME=tmp)
+    env.pop("QT_QPA_PLATFORM", None)
+    return data, env
+
+
 def one_run(program, display, idle):
     with tempfile.TemporaryDirectory(prefix="orvo-bench-") as tmp:
-        data = os.path.join(tmp, "data")
-        runtime = os.path.join(tmp, "run")
-        os.mkdir(data)
-        os.mkdir(runtime, 0o700)
-        seed_data(data, os.path.dirname(program))
-        env = dict(os.environ, DISPLAY=display, ORVO_DATA_DIR=data + "/", XDG_RUNTIME_DIR=runtime,
-                   ORVO_TRACE_STARTUP="1", ORVO_AUDIO_OUTPUT="null", HOME=tmp)
-        env.pop("QT_QPA_PLATFORM", None)
+        _, env = fresh_start(tmp, program, display)
+        env["ORVO_AUDIO_OUTPUT"] = "null"
         t0 = time.time_ns()
         proc = subprocess.Popen([program], env=env, stdout=subprocess.DEVNULL,
                                 stderr=subprocess.PIPE, text=True)
