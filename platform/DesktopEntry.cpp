@@ -7,6 +7,8 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <iterator>
+#include <utility>
 
 namespace {
 
@@ -14,32 +16,22 @@ constexpr char kGroup[] = "[Desktop Entry]";
 // A desktop entry is a few lines; anything larger is not one we wrote.
 constexpr qint64 kMaxEntryBytes = 256 * 1024;
 
+// The format's escapes: the character and the letter that follows the backslash for it.
+constexpr std::pair<char16_t, char16_t> kEscapes[] = {
+    {u'\\', u'\\'}, {u'\n', u'n'}, {u'\t', u't'}, {u'\r', u'r'}, {u' ', u's'}};
+
 QString unescapeValue(const QString& value) {
     QString out;
     out.reserve(value.size());
     for (qsizetype i = 0; i < value.size(); ++i) {
-        const QChar c = value[i];
-        if (c != QLatin1Char('\\') || i + 1 == value.size()) {
-            out += c;
+        if (value[i] != QLatin1Char('\\') || i + 1 == value.size()) {
+            out += value[i];
             continue;
         }
-        switch (value[++i].unicode()) {
-            case 's':
-                out += QLatin1Char(' ');
-                break;
-            case 'n':
-                out += QLatin1Char('\n');
-                break;
-            case 't':
-                out += QLatin1Char('\t');
-                break;
-            case 'r':
-                out += QLatin1Char('\r');
-                break;
-            default:
-                out += value[i];
-                break;
-        }
+        const char16_t letter = value[++i].unicode();
+        const auto* e = std::find_if(std::begin(kEscapes), std::end(kEscapes),
+                                     [letter](const auto& p) { return p.second == letter; });
+        out += e != std::end(kEscapes) ? QChar(e->first) : QChar(letter);
     }
     return out;
 }
@@ -49,23 +41,15 @@ QString unescapeValue(const QString& value) {
 QString DesktopEntry::escapeValue(const QString& value) {
     QString out;
     out.reserve(value.size() + 8);
+    // Spaces stay as they are: only a leading one would need "\s", and no value starts so.
     for (const QChar c : value) {
-        switch (c.unicode()) {
-            case '\\':
-                out += QLatin1String("\\\\");
-                break;
-            case '\n':
-                out += QLatin1String("\\n");
-                break;
-            case '\t':
-                out += QLatin1String("\\t");
-                break;
-            case '\r':
-                out += QLatin1String("\\r");
-                break;
-            default:
-                out += c;
-                break;
+        const auto* e = std::find_if(std::begin(kEscapes), std::end(kEscapes) - 1,
+                                     [c](const auto& p) { return p.first == c.unicode(); });
+        if (e != std::end(kEscapes) - 1) {
+            out += QLatin1Char('\\');
+            out += QChar(e->second);
+        } else {
+            out += c;
         }
     }
     return out;

@@ -44,6 +44,8 @@ QImage captionGradient(int width, QRgb base) {
 }  // namespace
 
 CMyPropertySheet::CMyPropertySheet(QWidget* parent) : QDialog(parent) {
+    m_trace = qEnvironmentVariable("ORVO_TRACE_STARTUP") == QLatin1String("1");
+    if (m_trace) trace("open");
     setWindowTitle(QStringLiteral("播放器设置"));
     // The pages' controls take the sheet's face.
     setFont(PointFont(kItemPoints));
@@ -171,8 +173,8 @@ void CMyPropertySheet::paintEvent(QPaintEvent* /*e*/) {
     }
     if (!m_painted) {
         m_painted = true;
-        if (qEnvironmentVariable("ORVO_TRACE_STARTUP") == QLatin1String("1"))
-            QTimer::singleShot(0, this, &CMyPropertySheet::traceFirstPaint);
+        // Once the frame has gone out.
+        if (m_trace) QTimer::singleShot(0, this, [] { trace("first-paint"); });
     }
 }
 
@@ -196,10 +198,10 @@ void CMyPropertySheet::drawCaptionBand(QPainter& p) {
     p.restore();
 }
 
-void CMyPropertySheet::traceFirstPaint() {
+void CMyPropertySheet::trace(const char* what) {
     const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
                         std::chrono::system_clock::now().time_since_epoch())
                         .count();
-    std::fprintf(stderr, "orvo-settings first-paint %lld\n", static_cast<long long>(ns));
+    std::fprintf(stderr, "orvo-settings %s %lld\n", what, static_cast<long long>(ns));
     std::fflush(stderr);
 }

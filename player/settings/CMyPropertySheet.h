@@ -80,7 +80,8 @@ private:
     void activatePage(int index);
     void setCaption(const QString& text);
     void drawCaptionBand(QPainter& p);
-    void traceFirstPaint();
+    // With ORVO_TRACE_STARTUP=1: "orvo-settings <what> <ns since the epoch>" on stderr.
+    static void trace(const char* what);
 
     QList<SettingsPage*> m_pages;
     QList<QPixmap> m_images;                // icons by page; none are delivered
@@ -94,4 +95,5 @@ private:
     QRect m_pageRect;
     bool m_initialised = false;
     bool m_painted = false;
+    bool m_trace = false;
 };

@@ -3,6 +3,8 @@
 // the desktop entries and the MIME defaults in a temporary HOME, naming the program's full path.
 // Screenshots go to tests/artifacts/e2e/.
 
+#include "tests/e2e/PrivateDisplay.h"
+
 #include <gtest/gtest.h>
 
 #include <QtCore/qtestsupport_core.h>
@@ -14,6 +16,8 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+
+#include <memory>
 
 namespace {
 
@@ -39,14 +43,10 @@ protected:
             delivered.readAll().replace("entransparent value=\"1\"", "entransparent value=\"0\""));
         config.close();
 
-        m_xvfb.setStandardErrorFile(QProcess::nullDevice());
-        m_xvfb.start("Xvfb", {"-displayfd", "1", "-screen", "0", "800x700x24", "-nolisten", "tcp"});
-        m_xvfb.waitForReadyRead(20000);
-        bool ok = false;
-        const int display = m_xvfb.readAll().trimmed().toInt(&ok);
-        ASSERT_TRUE(ok) << "Xvfb did not start";
+        m_display = std::make_unique<PrivateDisplay>();
+        ASSERT_FALSE(m_display->name().isEmpty()) << "Xvfb did not start";
         m_env = QProcessEnvironment::systemEnvironment();
-        m_env.insert("DISPLAY", QStringLiteral(":%1").arg(display));
+        m_env.insert("DISPLAY", m_display->name());
         m_env.insert("QT_QPA_PLATFORM", "xcb");
         m_env.insert("ORVO_AUDIO_OUTPUT", "null");
         m_env.insert("ORVO_DATA_DIR", m_root.path() + "/data");
@@ -58,19 +58,12 @@ protected:
 
     void TearDown() override {
         if (m_player.state() != QProcess::NotRunning) m_player.kill(), m_player.waitForFinished();
-        m_xvfb.terminate();
-        if (!m_xvfb.waitForFinished(5000)) m_xvfb.kill(), m_xvfb.waitForFinished();
+        m_display.reset();
     }
 
     QString home() const { return m_root.path() + "/home dir"; }
 
-    QStringList xdotool(const QStringList& args) {
-        QProcess tool;
-        tool.setProcessEnvironment(m_env);
-        tool.start("xdotool", args);
-        if (!tool.waitForFinished(15000)) tool.kill(), tool.waitForFinished();
-        return QString::fromUtf8(tool.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-    }
+    QStringList xdotool(const QStringList& args) { return m_display->run("xdotool", args, m_env); }
 
     // The visible window whose whole title is title.
     QString window(const QString& title) {
@@ -86,10 +79,7 @@ protected:
     QImage screenshot(const QString& window, const QString& name) {
         const QString dir = QStringLiteral(ORVO_BUILD_DIR "/tests/artifacts/e2e/");
         QDir().mkpath(dir);
-        QProcess shot;
-        shot.setProcessEnvironment(m_env);
-        shot.start("import", {"-window", window, dir + name + ".png"});
-        shot.waitForFinished(15000);
+        m_display->run("import", {"-window", window, dir + name + ".png"}, m_env);
         return QImage(dir + name + ".png").convertToFormat(QImage::Format_RGB32);
     }
 
@@ -114,7 +104,7 @@ protected:
 
     QTemporaryDir m_root;
     QProcessEnvironment m_env;
-    QProcess m_xvfb;
+    std::unique_ptr<PrivateDisplay> m_display;
     QProcess m_player;
 };
 
