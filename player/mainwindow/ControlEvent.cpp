@@ -10,6 +10,8 @@
 #include "core/PlayListManager.h"
 #include "core/Playback.h"
 #include "core/WebSite.h"
+#include "settings/CMyPropertySheet.h"
+#include "settings/SettingsPage.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -75,7 +77,7 @@ void ControlEvent::ShowWindow() {
 void ControlEvent::OnCommand(int command) {
     switch (command) {
         case kSettings:
-            // The settings sheet opens here once it exists.
+            OpenSettings();
             break;
         case kWebSite:
             QDesktopServices::openUrl(QUrl(QStringLiteral("http://%1/").arg(WebSite::kHost)));
@@ -86,6 +88,18 @@ void ControlEvent::OnCommand(int command) {
         default:
             break;
     }
+}
+
+void ControlEvent::OpenSettings() {
+    if (m_sheet) {
+        m_sheet->raise();
+        m_sheet->activateWindow();
+        return;
+    }
+    CMyPropertySheet sheet(&m_window);
+    for (const auto& page : m_window.settingsPages()) sheet.AddPage(page.get());
+    m_sheet = &sheet;
+    sheet.exec();
 }
 
 void ControlEvent::Exit() {

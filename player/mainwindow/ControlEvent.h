@@ -8,6 +8,7 @@
 #include "controls/IControlEventS.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QSystemTrayIcon>
 #include <memory>
 
@@ -41,6 +42,9 @@ public:
     // Gives the tray icon its picture and shows it where a notification host exists.
     void ShowTrayIcon(const QIcon& icon);
     QSystemTrayIcon* trayIcon() const { return m_tray.get(); }
+    // Runs a new settings sheet modally over the window, starting at its first page. While one
+    // is open, another request only brings it forward: the pages belong to one sheet at a time.
+    void OpenSettings();
 
 private:
     void trayActivated(QSystemTrayIcon::ActivationReason reason);
@@ -51,4 +55,5 @@ private:
     PlaybackDisplay& m_display;
     std::unique_ptr<QSystemTrayIcon> m_tray;
     std::unique_ptr<QMenu> m_menu;
+    QPointer<QWidget> m_sheet;
 };

@@ -20,6 +20,9 @@
 #include "core/TextOps.h"
 #include "platform/DataDirectory.h"
 #include "platform/SkinPaths.h"
+#include "settings/AboutMe.h"
+#include "settings/FileJoin.h"
+#include "settings/MusicSetting.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -58,6 +61,9 @@ ControlPanelDlg::ControlPanelDlg(QWidget* parent)
     setAttribute(Qt::WA_TranslucentBackground);
     setMouseTracking(true);
     setProperty(kInstanceKey, 1);
+    m_settingsPages.push_back(std::make_unique<AboutMe>());
+    m_settingsPages.push_back(std::make_unique<FileJoin>());
+    m_settingsPages.push_back(std::make_unique<MusicSetting>(*this));
     connect(&m_fader, &BackgroundFader::step, this, &ControlPanelDlg::fadeStep);
     connect(&m_fader, &BackgroundFader::finished, this, &ControlPanelDlg::backgroundDone);
     buildControls();

@@ -16,6 +16,7 @@
 #include <QStringList>
 #include <QWidget>
 #include <memory>
+#include <vector>
 
 class ControlClass;
 class ControlEvent;
@@ -23,6 +24,7 @@ class ControlLayout;
 class PlayListManager;
 class Playback;
 class PlaybackDisplay;
+class SettingsPage;
 class SkinControls;
 class UICanvar;
 
@@ -87,6 +89,10 @@ public:
     PlayListManager& playList() { return *m_playList; }
     PlaybackDisplay& display() { return *m_display; }
     ControlEvent& events() { return *m_events; }
+    // The settings sheet's pages in sheet order; they live as long as the window.
+    const std::vector<std::unique_ptr<SettingsPage>>& settingsPages() const {
+        return m_settingsPages;
+    }
     bool isFading() const { return m_fader.isRunning(); }
 
 signals:
@@ -132,6 +138,7 @@ private:
     std::unique_ptr<PlaybackDisplay> m_display;
     std::unique_ptr<PlayListManager> m_playList;
     std::unique_ptr<ControlEvent> m_events;
+    std::vector<std::unique_ptr<SettingsPage>> m_settingsPages;
     bool m_initialised = false;
     int m_w = WindowGeometry::kDefaultWidth;
     int m_h = WindowGeometry::kDefaultHeight;

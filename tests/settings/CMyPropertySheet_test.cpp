@@ -1,0 +1,194 @@
+// The sheet on the offscreen platform: its layout around page 0, the pixels the rows, frames and
+// caption band are drawn with, switching pages, and which pages OK applies. Pixel positions are
+// logical, so the checks hold at any device pixel ratio (QT_SCALE_FACTOR).
+
+#include "settings/CMyPropertySheet.h"
+#include "settings/AboutMe.h"
+#include "settings/SheetNavigationList.h"
+#include "tests/settings/ProbePage.h"
+
+#include <gtest/gtest.h>
+#include <QApplication>
+#include <QPushButton>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QColor at(const QImage& img, int x, int y) {
+    const qreal dpr = img.devicePixelRatio();
+    return img.pixelColor(int(x * dpr), int(y * dpr));
+}
+
+QColor rgb(QRgb c) { return QColor(c); }
+
+class SheetTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char* title : {"界面设置", "文件关联", "播放器设置", "版本检测"})
+            m_probes.push_back(std::make_unique<ProbePage>(QString::fromUtf8(title)));
+    }
+    // A sheet shown and active, with the about page and the four probes.
+    std::unique_ptr<CMyPropertySheet> open() {
+        auto sheet = std::make_unique<CMyPropertySheet>();
+        sheet->AddPage(&m_about);
+        for (auto& p : m_probes) sheet->AddPage(p.get());
+        sheet->show();
+        sheet->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(sheet.get()));
+        return sheet;
+    }
+    void clickRow(CMyPropertySheet& sheet, int row) {
+        SheetNavigationList* list = sheet.navigationList();
+        QTest::mouseClick(list, Qt::LeftButton, {}, list->rowBounds(row).center());
+    }
+
+    AboutMe m_about;
+    std::vector<std::unique_ptr<ProbePage>> m_probes;
+};
+
+TEST_F(SheetTest, LayoutAroundPageZeroOnlyOkAndCancel) {
+    auto sheet = open();
+    EXPECT_EQ(sheet->windowTitle(), u"播放器设置"_s);
+    // Page 0 sized itself 300 x 350; the tabbed sheet around it would be 10 + 304 + 10 wide.
+    EXPECT_EQ(sheet->width(), 324 + 150);
+    const QRect page = sheet->pageRect();
+    EXPECT_EQ(page, QRect(174, 35, 280, 350));
+    EXPECT_EQ(sheet->width() - (page.right() + 1), 20);
+    EXPECT_EQ(m_about.page()->geometry(), page);
+    const QRect list = sheet->navigationList()->geometry();
+    EXPECT_EQ(list.left(), 10);
+    EXPECT_EQ(list.right() + 1, 150);
+    EXPECT_EQ(list.top(), 10);
+    EXPECT_EQ(list.bottom(), page.bottom());
+    EXPECT_EQ(sheet->captionBandRect(), QRect(QPoint(173, 9), QPoint(454, 34)));
+    QStringList buttons;
+    for (QPushButton* b : sheet->findChildren<QPushButton*>())
+        if (b->isVisible()) buttons << b->text();
+    EXPECT_EQ(buttons, (QStringList{u"确定"_s, u"取消"_s}));
+    EXPECT_EQ(sheet->okButton()->geometry().bottom() + 1 + 10, sheet->height());
+}
+
+TEST_F(SheetTest, RowsFramesAndCaptionBandAtTheirPixels) {
+    auto sheet = open();
+    SheetNavigationList* list = sheet->navigationList();
+    ASSERT_EQ(list->count(), 5);
+    EXPECT_EQ(list->rowText(4), u"版本检测"_s);
+    ASSERT_TRUE(list->hasFocus());
+    const int h = list->rowHeight();
+    // The 24-point font sets the rows' height, not the 9-point text.
+    EXPECT_GE(h, 32);
+    const QRgb blue = SheetNavigationList::kSelectionColour;
+    const int fillX = 3 + 2;  // inside the fill, left of the text
+
+    QImage img = list->grab().toImage();
+    // Row 0, selected and focused: blue from 3 pixels below its top, 3 pixels in from each side.
+    EXPECT_EQ(at(img, fillX, 2), rgb(qRgb(255, 255, 255)));
+    EXPECT_EQ(at(img, fillX, 3), rgb(blue));
+    EXPECT_EQ(at(img, 2, 10), rgb(qRgb(255, 255, 255)));
+    EXPECT_EQ(at(img, 3, 10), rgb(blue));
+    EXPECT_EQ(at(img, list->width() - 4, 10), rgb(blue));
+    EXPECT_EQ(at(img, list->width() - 3, 10), rgb(qRgb(255, 255, 255)));
+    // Other rows: white from their very top.
+    EXPECT_EQ(at(img, fillX, h), rgb(qRgb(255, 255, 255)));
+    // The separator on the last two lines of each row: white, the base colour, then fading.
+    const int w = list->width() - 6;
+    for (int row : {0, 1}) {
+        for (int y : {(row + 1) * h - 2, (row + 1) * h - 1}) {
+            EXPECT_EQ(at(img, 3, y), rgb(qRgb(255, 255, 255))) << row;
+            EXPECT_EQ(at(img, 4, y), rgb(blue)) << row;
+            const int k = w - 1;
+            const auto c = [&](int base) { return base + (k - 1) * (255 - base) / w; };
+            EXPECT_EQ(at(img, 3 + k, y), rgb(qRgb(c(0), c(132), c(255)))) << row;
+        }
+    }
+    // Row 0 has white text on blue somewhere; row 1 dark text on white.
+    const auto hasColour = [&](const QImage& i, int row, auto pred) {
+        for (int y = row * h + 4; y < (row + 1) * h - 2; ++y)
+            for (int x = 27; x < 27 + 40; ++x)
+                if (pred(at(i, x, y))) return true;
+        return false;
+    };
+    EXPECT_TRUE(hasColour(img, 0, [](QColor c) { return c == Qt::white; }));
+    EXPECT_TRUE(hasColour(img, 1, [](QColor c) { return c.lightness() < 100; }));
+
+    // Selected but without the focus, row 0 is drawn like any other row.
+    sheet->okButton()->setFocus();
+    ASSERT_FALSE(list->hasFocus());
+    EXPECT_EQ(list->selectedRow(), 0);
+    img = list->grab().toImage();
+    EXPECT_EQ(at(img, fillX, 10), rgb(qRgb(255, 255, 255)));
+    EXPECT_TRUE(hasColour(img, 0, [](QColor c) { return c.lightness() < 100; }));
+
+    // Frames one pixel outside the list and the page area; the band from the caption colour.
+    const QImage whole = sheet->grab().toImage();
+    const QRgb grey = CMyPropertySheet::kFrameColour;
+    const QRect page = sheet->pageRect();
+    EXPECT_EQ(at(whole, 9, 200), rgb(grey));
+    EXPECT_EQ(at(whole, 150, 200), rgb(grey));
+    EXPECT_EQ(at(whole, 80, page.bottom() + 1), rgb(grey));
+    EXPECT_EQ(at(whole, page.left() - 1, 200), rgb(grey));
+    EXPECT_EQ(at(whole, page.right() + 1, 200), rgb(grey));
+    const QRect band = sheet->captionBandRect();
+    EXPECT_EQ(at(whole, band.left(), band.bottom()), rgb(CMyPropertySheet::kCaptionColour));
+    EXPECT_EQ(at(whole, band.left() + 1, band.top()), rgb(CMyPropertySheet::kCaptionColour));
+    const double bw = band.width();
+    const auto g = [&](int base, int j) { return base + int((j - 1) * ((255 - base) / bw)); };
+    for (int j : {2, 100, band.width() - 1})
+        EXPECT_EQ(at(whole, band.left() + j, band.top()),
+                  rgb(qRgb(g(92, j), g(132, j), g(255, j))));
+    // The title: white text with its black shadow, inside the band.
+    bool white = false, black = false;
+    for (int y = band.top(); y <= band.bottom(); ++y) {
+        for (int x = band.left() + 25; x < band.left() + 60; ++x) {
+            white |= at(whole, x, y) == Qt::white;
+            black |= at(whole, x, y) == Qt::black;
+        }
+    }
+    EXPECT_TRUE(white && black);
+}
+
+TEST_F(SheetTest, SwitchingPagesCaptionFocusAndWhatOkApplies) {
+    for (int opening = 0; opening < 2; ++opening) {
+        auto sheet = open();
+        // Every opening starts at "关于", with no other page made yet.
+        EXPECT_EQ(sheet->currentPage(), 0);
+        EXPECT_EQ(sheet->captionText(), u"关于"_s);
+        for (auto& p : m_probes) EXPECT_EQ(p->page(), nullptr);
+        const QImage before = sheet->grab().toImage();
+
+        clickRow(*sheet, 4);
+        EXPECT_EQ(sheet->currentPage(), 4);
+        EXPECT_EQ(sheet->captionText(), u"版本检测"_s);
+        EXPECT_TRUE(sheet->navigationList()->hasFocus());
+        ASSERT_NE(m_probes[3]->page(), nullptr);
+        EXPECT_TRUE(m_probes[3]->page()->isVisible());
+        EXPECT_EQ(m_probes[3]->page()->geometry(), sheet->pageRect());
+        EXPECT_FALSE(m_about.page()->isVisible());
+        EXPECT_NE(sheet->grab().toImage().copy(sheet->captionBandRect()),
+                  before.copy(sheet->captionBandRect()));
+        // Below the last row nothing changes; the arrow keys move through the pages.
+        QTest::mouseClick(sheet->navigationList(), Qt::LeftButton, {},
+                          QPoint(20, sheet->navigationList()->height() - 2));
+        EXPECT_EQ(sheet->currentPage(), 4);
+        QTest::keyClick(sheet->navigationList(), Qt::Key_Up);
+        EXPECT_EQ(sheet->currentPage(), 3);
+        EXPECT_EQ(sheet->captionText(), u"播放器设置"_s);
+        clickRow(*sheet, 4);  // shown twice, made once
+        EXPECT_EQ(m_probes[3]->inits, opening + 1);
+
+        if (opening == 0) {
+            sheet->reject();
+        } else {
+            QTest::mouseClick(sheet->okButton(), Qt::LeftButton);
+        }
+        EXPECT_FALSE(sheet->isVisible());
+    }
+    // Cancel applied nothing; OK applied the two pages shown in its opening.
+    std::vector<int> applied;
+    for (auto& p : m_probes) applied.push_back(p->applied);
+    EXPECT_EQ(applied, (std::vector<int>{0, 0, 1, 1}));
+}
+
+}  // namespace

@@ -1,0 +1,295 @@
+// The pages in a real sheet against a private data folder (the real store library) and private
+// XDG folders under a temporary HOME: what each shows when opened, what OK writes and that
+// Cancel writes nothing. Screenshots of every page go to tests/artifacts/settings/.
+
+#include "app/InstanceKey.h"
+#include "core/ConfigKeys.h"
+#include "core/StoreBinding.h"
+#include "platform/DataDirectory.h"
+#include "platform/DesktopEntry.h"
+#include "settings/AboutMe.h"
+#include "settings/CMyPropertySheet.h"
+#include "settings/FileJoin.h"
+#include "settings/MusicSetting.h"
+#include "settings/SettingsTarget.h"
+#include "settings/SheetNavigationList.h"
+#include "tests/settings/ProbePage.h"
+
+#include <gtest/gtest.h>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class FakeMainWindow : public SettingsTarget {
+public:
+    QWidget window;
+    QList<std::pair<qintptr, qintptr>> effects;
+    QWidget* targetWindow() override { return &window; }
+    void SetOpacity(int) override {}
+    void SetTranslucent(bool) override {}
+    void ChangeBackground(const tagUiBgSkinInfo&, int) override {}
+    void ApplySoundEffect(qintptr w, qintptr l) override { effects.append({w, l}); }
+};
+
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl& url) { opened.append(url); }
+};
+
+QString config(const char* key) { return StoreBinding::ReadConfigValue(key, u"<none>"_s); }
+void setConfig(const char* key, const QString& v) { StoreBinding::WriteConfigValue(key, v); }
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+template <typename T>
+T* control(QWidget* page, const char* id) {
+    T* c = page ? page->findChild<T*>(QString::fromLatin1(id)) : nullptr;
+    EXPECT_NE(c, nullptr) << id;
+    return c;
+}
+
+// Sheet order as the main window builds it; the two pages built elsewhere are probes here.
+class PagesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_root.isValid());
+        for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "ORVO_DATA_DIR"})
+            m_savedEnv.append({name, qgetenv(name)});
+        m_home = m_root.path() + u"/home dir"_s;
+        ASSERT_TRUE(QDir().mkpath(m_home) && QDir().mkpath(m_root.path() + u"/data"_s));
+        qputenv("HOME", QFile::encodeName(m_home));
+        qunsetenv("XDG_CONFIG_HOME");
+        qunsetenv("XDG_DATA_HOME");
+        qputenv("ORVO_DATA_DIR", QFile::encodeName(m_root.path() + u"/data"_s));
+        DataDirectory::setDeliveredDirectoryOverride(QStringLiteral(ORVO_SOURCE_DIR));
+        ASSERT_TRUE(DataDirectory::prepare());
+        DataDirectory::setProgramDirectoryOverride(QStringLiteral(ORVO_OUT_DIR "/"));
+        StoreBinding::setLibraryPath(QStringLiteral(ORVO_OUT_DIR "/libOrvo_XMLCtrl.so"));
+        m_target.window.setProperty(OrvoInstance::kInstanceKey, 1);
+    }
+    void TearDown() override {
+        // The desktop database refresh runs on; it must be done before its folder goes.
+        for (QProcess* p : qApp->findChildren<QProcess*>()) p->waitForFinished(10000);
+        for (const auto& [name, value] : m_savedEnv) {
+            if (value.isNull()) {
+                qunsetenv(name);
+            } else {
+                qputenv(name, value);
+            }
+        }
+        DataDirectory::setDeliveredDirectoryOverride(QString());
+        DataDirectory::setProgramDirectoryOverride(QString());
+        StoreBinding::setLibraryPath(QString());
+    }
+
+    // A new sheet showing page row; the one before is gone, as in the player.
+    CMyPropertySheet* open(int row) {
+        m_sheet.reset();
+        m_sheet = std::make_unique<CMyPropertySheet>();
+        CMyPropertySheet* sheet = m_sheet.get();
+        for (SettingsPage* p : std::initializer_list<SettingsPage*>{&m_about, &m_ui, &m_fileJoin,
+                                                                    &m_music, &m_update})
+            sheet->AddPage(p);
+        sheet->show();
+        sheet->OnClickNavigation(row);
+        return sheet;
+    }
+    QWidget* musicPage() { return m_music.page(); }
+
+    QTemporaryDir m_root;
+    std::unique_ptr<CMyPropertySheet> m_sheet;
+    QString m_home;
+    QList<std::pair<const char*, QByteArray>> m_savedEnv;
+    FakeMainWindow m_target;
+    AboutMe m_about;
+    ProbePage m_ui{u"界面设置"_s};
+    FileJoin m_fileJoin;
+    MusicSetting m_music{m_target};
+    ProbePage m_update{u"版本检测"_s};
+};
+
+TEST_F(PagesTest, SoundEffectShowsTheOneInForceAppliesAndStoresAChoice) {
+    for (const auto& [stored, shown] :
+         {std::pair{u"3"_s, 3}, {u"9"_s, 0}, {u"-1"_s, 0}, {u"5"_s, 5}}) {
+        setConfig(ConfigKeys::kSoundEffect, stored);
+        open(3);
+        EXPECT_EQ(control<QComboBox>(musicPage(), "1005")->currentIndex(), shown)
+            << stored.toStdString();
+    }
+    EXPECT_TRUE(m_target.effects.isEmpty());  // showing the page sends nothing
+
+    auto sheet = open(3);
+    QComboBox* effects = control<QComboBox>(musicPage(), "1005");
+    EXPECT_EQ(effects->count(), 6);
+    EXPECT_EQ(effects->itemText(2), u"摇滚"_s);
+    effects->setCurrentIndex(2);
+    effects->setCurrentIndex(0);
+    using Sent = QList<std::pair<qintptr, qintptr>>;
+    EXPECT_EQ(m_target.effects, (Sent{{0, 1}, {1, -1}}));
+    EXPECT_EQ(config(ConfigKeys::kSoundEffect), u"0"_s);
+    effects->setCurrentIndex(4);
+    sheet->reject();  // Cancel undoes nothing that already acted
+    EXPECT_EQ(config(ConfigKeys::kSoundEffect), u"4"_s);
+
+    // A window without the instance mark is not the player's: nothing sent, nothing stored.
+    m_target.window.setProperty(OrvoInstance::kInstanceKey, 2);
+    sheet = open(3);
+    control<QComboBox>(musicPage(), "1005")->setCurrentIndex(1);
+    EXPECT_EQ(m_target.effects.size(), 3);
+    EXPECT_EQ(config(ConfigKeys::kSoundEffect), u"4"_s);
+}
+
+TEST_F(PagesTest, PlayerBoxesShowTheStoredStateAndOnlyOkWritesThem) {
+    const QString entry = m_home + u"/.config/autostart/Orvoplayer.desktop"_s;
+    for (const auto& [stored, checked] :
+         {std::pair{u"1"_s, true}, {u" 12abc"_s, true}, {u"0"_s, false}, {u""_s, false}}) {
+        setConfig(ConfigKeys::kAutoPlay, stored);
+        open(3);
+        EXPECT_EQ(control<QCheckBox>(musicPage(), "1007")->isChecked(), checked)
+            << stored.toStdString();
+        EXPECT_FALSE(control<QCheckBox>(musicPage(), "1008")->isChecked());
+    }
+    // Checked and cancelled: nothing written.
+    auto sheet = open(3);
+    control<QCheckBox>(musicPage(), "1007")->setChecked(true);
+    control<QCheckBox>(musicPage(), "1008")->setChecked(true);
+    sheet->reject();
+    EXPECT_FALSE(QFile::exists(entry));
+    EXPECT_EQ(config(ConfigKeys::kAutoPlay), u"<none>"_s);
+    // Checked and OK: the entry runs this program by its full path.
+    sheet = open(3);
+    control<QCheckBox>(musicPage(), "1007")->setChecked(true);
+    control<QCheckBox>(musicPage(), "1008")->setChecked(true);
+    sheet->accept();
+    EXPECT_EQ(DesktopEntry::readValue(entry, u"Exec"_s),
+              DesktopEntry::quoteArgument(QCoreApplication::applicationFilePath()));
+    EXPECT_EQ(config(ConfigKeys::kAutoPlay), u"1"_s);
+    // Shown checked next time; a page that OK never showed changes nothing.
+    sheet = open(0);
+    sheet->accept();
+    sheet = open(3);
+    EXPECT_TRUE(control<QCheckBox>(musicPage(), "1008")->isChecked());
+    EXPECT_TRUE(control<QCheckBox>(musicPage(), "1007")->isChecked());
+    control<QCheckBox>(musicPage(), "1007")->setChecked(false);
+    control<QCheckBox>(musicPage(), "1008")->setChecked(false);
+    sheet->accept();
+    EXPECT_FALSE(QFile::exists(entry));
+    EXPECT_EQ(config(ConfigKeys::kAutoPlay), u"0"_s);
+    // An entry the desktop was told to skip shows unchecked.
+    writeFile(entry, "[Desktop Entry]\nExec=/x\nHidden=true\n");
+    sheet = open(3);
+    EXPECT_FALSE(control<QCheckBox>(musicPage(), "1008")->isChecked());
+}
+
+TEST_F(PagesTest, FileJoinAddsCheckedTypesKeepsEveryOtherLineAndStartsUnchecked) {
+    const QString configHome = m_root.path() + u"/config home"_s;
+    const QString dataHome = m_root.path() + u"/data home"_s;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome));
+    const QString apps = dataHome + u"/applications/"_s;
+    const QString mimeApps = configHome + u"/mimeapps.list"_s;
+    const QByteArray before =
+        "# kept\n[Added Associations]\naudio/mpeg=other.desktop;\n\n"
+        "[Default Applications]\ntext/plain=editor.desktop;\naudio/mpeg = other.desktop;\n\n"
+        "[Removed Associations]\naudio/ogg=old.desktop;\n";
+    writeFile(mimeApps, before);
+
+    auto sheet = open(2);
+    for (int id : {1007, 1012})
+        control<QCheckBox>(m_fileJoin.page(), qPrintable(QString::number(id)))->setChecked(true);
+    sheet->reject();
+    EXPECT_EQ(readAll(mimeApps), before);
+    EXPECT_FALSE(QDir(apps).exists());
+
+    sheet = open(2);
+    for (int id : {1007, 1012})
+        control<QCheckBox>(m_fileJoin.page(), qPrintable(QString::number(id)))->setChecked(true);
+    QTest::mouseClick(sheet->okButton(), Qt::LeftButton);
+    const QString program = QCoreApplication::applicationFilePath();
+    for (const auto& [type, mime] :
+         {std::pair{u"mp3"_s, u"audio/mpeg;"_s}, {u"ogg"_s, u"audio/ogg;audio/x-vorbis+ogg;"_s}}) {
+        const QString file = apps + u"Orvoplayer.%1.desktop"_s.arg(type);
+        EXPECT_EQ(DesktopEntry::readValue(file, u"Exec"_s), program + u" %F"_s);
+        EXPECT_EQ(DesktopEntry::readValue(file, u"Icon"_s),
+                  u"" ORVO_OUT_DIR "/res/"_s + type + u".ico"_s);
+        EXPECT_EQ(DesktopEntry::readValue(file, u"MimeType"_s), mime);
+    }
+    EXPECT_FALSE(QFile::exists(apps + u"Orvoplayer.wma.desktop"_s));
+    EXPECT_EQ(readAll(mimeApps),
+              QByteArray("# kept\n[Added Associations]\naudio/mpeg=other.desktop;\n\n"
+                         "[Default Applications]\ntext/plain=editor.desktop;\n"
+                         "audio/mpeg=Orvoplayer.mp3.desktop;other.desktop;\n"
+                         "audio/ogg=Orvoplayer.ogg.desktop;\n"
+                         "audio/x-vorbis+ogg=Orvoplayer.ogg.desktop;\n\n"
+                         "[Removed Associations]\naudio/ogg=old.desktop;\n"));
+
+    // The desktop database is refreshed when its tool exists.
+    for (QProcess* p : qApp->findChildren<QProcess*>()) p->waitForFinished(10000);
+    if (!QStandardPaths::findExecutable(u"update-desktop-database"_s).isEmpty()) {
+        EXPECT_TRUE(readAll(apps + u"mimeinfo.cache"_s).contains("Orvoplayer.mp3.desktop"));
+    }
+
+    // Associated or not, every box starts unchecked.
+    sheet = open(2);
+    for (const FileJoin::Row& row : FileJoin::kRows)
+        EXPECT_FALSE(control<QCheckBox>(m_fileJoin.page(), qPrintable(QString::number(row.id)))
+                         ->isChecked());
+}
+
+TEST_F(PagesTest, AboutPageTextsAndTheLinkOpensTheSite) {
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(u"http"_s, &catcher, "open");
+    open(0);
+    QWidget* page = m_about.page();
+    EXPECT_EQ(control<QLabel>(page, "1016")->text(), u"mail:orvo@orvo.example   QQ:80012345"_s);
+    const QStringList paragraphs = AboutMe::Description().split(u"\n\n"_s, Qt::SkipEmptyParts);
+    ASSERT_EQ(paragraphs.size(), 4);
+    for (const QString& p : paragraphs) EXPECT_TRUE(p.startsWith(u"        "_s) && p[8] != u' ');
+    QLabel* link = control<QLabel>(page, "1026");
+    EXPECT_TRUE(link->text().contains(u"http://www.orvoplayer.example"_s));
+    emit link->linkActivated(u"http://elsewhere.example/page"_s);
+    QDesktopServices::unsetUrlHandler(u"http"_s);
+    EXPECT_EQ(catcher.opened, (QList<QUrl>{QUrl(u"http://www.orvoplayer.example"_s)}));
+}
+
+TEST_F(PagesTest, Screenshots) {
+    const QString dir = QStringLiteral(ORVO_BUILD_DIR "/tests/artifacts/settings/");
+    ASSERT_TRUE(QDir().mkpath(dir));
+    auto sheet = open(0);
+    sheet->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(sheet));
+    const QString scale = QString::number(sheet->devicePixelRatio());
+    for (int row = 0; row < sheet->GetPageCount(); ++row) {
+        sheet->OnClickNavigation(row);
+        EXPECT_TRUE(sheet->grab().save(dir + u"sheet-%1-x%2.png"_s.arg(row).arg(scale)));
+    }
+}
+
+}  // namespace
+
+#include "SettingsPages_test.moc"
