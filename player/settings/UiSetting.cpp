@@ -33,7 +33,7 @@ constexpr QSize kIconSpacing{45, 40};
 constexpr QRgb kListBackground = 0xFFC8C8C8;
 
 QString defaultChoosePicture(QWidget* parent) {
-    QFileDialog dialog(parent);
+    QFileDialog dialog(parent, QStringLiteral("打开"));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     // Qt separates the patterns of a filter by spaces.
