@@ -159,11 +159,12 @@ void UiSetting::fillBackgrounds() {
     m_skins.clear();
     StoreBinding::CallSkinList(1, &m_skins);
     m_backgrounds->clear();
-    // Each item gets its own thumbnail: one that cannot be read leaves that item blank and
-    // shifts no other item's picture.
+    // Each item gets its own thumbnail: one that cannot be read gives that item the grey square
+    // and shifts no other item's picture. Read at list size, so an odd file costs no more.
     for (const tagUiBgSkinInfo& skin : std::as_const(m_skins)) {
         const QString path = thumbnailPath(skin);
-        m_backgrounds->addItem(newItem(path.isEmpty() ? QImage() : QImage(path)));
+        m_backgrounds->addItem(newItem(
+            path.isEmpty() ? QImage() : DrawImages::ReadPicture(path, DrawImages::kThumbnailSize)));
     }
 }
 
