@@ -64,7 +64,11 @@ QListWidgetItem* newItem(const QImage& thumbnail) {
         picture.fill(QColor(150, 150, 150));
     else
         picture = QPixmap::fromImage(thumbnail);
-    return new QListWidgetItem(QIcon(picture), QString());
+    auto* item = new QListWidgetItem(QIcon(picture), QString());
+    // A click picks at once; a kept selection would only tint the thumbnail and mark the empty
+    // text below it.
+    item->setFlags(Qt::ItemIsEnabled);
+    return item;
 }
 
 // "skin/<id>/<first piece of fname>_s.bmp" in the data folder; empty when fname has no piece or
