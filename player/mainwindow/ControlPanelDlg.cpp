@@ -23,6 +23,7 @@
 #include "settings/AboutMe.h"
 #include "settings/FileJoin.h"
 #include "settings/MusicSetting.h"
+#include "settings/UiSetting.h"
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
@@ -63,6 +64,7 @@ ControlPanelDlg::ControlPanelDlg(QWidget* parent)
     setMouseTracking(true);
     setProperty(kInstanceKey, 1);
     m_settingsPages.push_back(std::make_unique<AboutMe>());
+    m_settingsPages.push_back(std::make_unique<UiSetting>(*this));
     m_settingsPages.push_back(std::make_unique<FileJoin>());
     m_settingsPages.push_back(std::make_unique<MusicSetting>(*this));
     connect(&m_fader, &BackgroundFader::step, this, &ControlPanelDlg::fadeStep);

@@ -33,7 +33,7 @@ constexpr QSize kIconSpacing{45, 40};
 constexpr QRgb kListBackground = 0xFFC8C8C8;
 
 QString defaultChoosePicture(QWidget* parent) {
-    QFileDialog dialog(parent);
+    QFileDialog dialog(parent, QStringLiteral("打开"));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     // Qt separates the patterns of a filter by spaces.
@@ -64,7 +64,11 @@ QListWidgetItem* newItem(const QImage& thumbnail) {
         picture.fill(QColor(150, 150, 150));
     else
         picture = QPixmap::fromImage(thumbnail);
-    return new QListWidgetItem(QIcon(picture), QString());
+    auto* item = new QListWidgetItem(QIcon(picture), QString());
+    // A click picks at once; a kept selection would only tint the thumbnail and mark the empty
+    // text below it.
+    item->setFlags(Qt::ItemIsEnabled);
+    return item;
 }
 
 // "skin/<id>/<first piece of fname>_s.bmp" in the data folder; empty when fname has no piece or
@@ -159,11 +163,12 @@ void UiSetting::fillBackgrounds() {
     m_skins.clear();
     StoreBinding::CallSkinList(1, &m_skins);
     m_backgrounds->clear();
-    // Each item gets its own thumbnail: one that cannot be read leaves that item blank and
-    // shifts no other item's picture.
+    // Each item gets its own thumbnail: one that cannot be read gives that item the grey square
+    // and shifts no other item's picture. Read at list size, so an odd file costs no more.
     for (const tagUiBgSkinInfo& skin : std::as_const(m_skins)) {
         const QString path = thumbnailPath(skin);
-        m_backgrounds->addItem(newItem(path.isEmpty() ? QImage() : QImage(path)));
+        m_backgrounds->addItem(newItem(
+            path.isEmpty() ? QImage() : DrawImages::ReadPicture(path, DrawImages::kThumbnailSize)));
     }
 }
 

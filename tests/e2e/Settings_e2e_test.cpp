@@ -171,6 +171,81 @@ TEST_F(SettingsE2E, OptionsButtonOpensAtAboutAndOkWritesTheDesktopFiles) {
     xdotool({"key", "--window", again, "Escape"});
 }
 
+// The interface page: a picture imported through the file dialog joins the background list,
+// becomes the background when picked and OK is pressed, and still is after a restart; deleted,
+// it is gone from skinlist.xml and skin/.
+TEST_F(SettingsE2E, ImportedBackgroundIsPickedKeptAndDeleted) {
+    const QColor green(30, 170, 70);
+    QImage picture(600, 400, QImage::Format_RGB32);
+    picture.fill(green);
+    const QString jpeg = m_root.path() + "/green.jpg";
+    ASSERT_TRUE(picture.save(jpeg, "JPG", 95));
+    // Page layout (page coordinates): the import button, and list items on a 45 × 40 grid.
+    const QPoint importButton = kPage + QPoint(220, 51);
+    const auto item = [](int i) { return kPage + QPoint(46 + i % 4 * 45, 118 + i / 4 * 40); };
+    const auto skins = [&] { return text(m_root.path() + "/data/skinlist.xml"); };
+    const auto isGreen = [&](const QImage& shot) {
+        const QColor c = shot.pixelColor(150, 120);
+        return qAbs(c.red() - green.red()) + qAbs(c.green() - green.green()) +
+                   qAbs(c.blue() - green.blue()) <
+               40;
+    };
+    const auto openPage = [&](const QString& main) {
+        click(main, kOptions);
+        const QString sheet = window("播放器设置");
+        const int h = rows(screenshot(sheet, "settings-5-about")).first;
+        click(sheet, kList + QPoint(60, h + h / 2));  // 界面设置
+        return sheet;
+    };
+    const auto startPlayer = [&] {
+        m_player.setProcessEnvironment(m_env);
+        m_player.setProcessChannelMode(QProcess::ForwardedChannels);
+        m_player.start(kProgram, {});
+        EXPECT_TRUE(m_player.waitForStarted(10000));
+        return window("欧沃播放器");
+    };
+
+    QString main = startPlayer();
+    ASSERT_FALSE(main.isEmpty());
+    QString sheet = openPage(main);
+    click(sheet, importButton);
+    const QString dialog = window("打开");
+    ASSERT_FALSE(dialog.isEmpty()) << "no file dialog";
+    xdotool({"windowfocus", "--sync", dialog});
+    xdotool({"type", "--delay", "10", jpeg});
+    xdotool({"key", "Return"});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return skins().count("<SKIN") == 5; }, 10000));
+    const QString id =
+        QRegularExpression("<SKIN id=\"(\\{[0-9A-F-]{36}\\})\"").match(skins()).captured(1);
+    ASSERT_FALSE(id.isEmpty()) << skins().toStdString();
+    screenshot(sheet, "settings-6-imported");
+    click(sheet, item(4));
+    click(sheet, kOk);
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return isGreen(screenshot(main, "settings-7-picked")); }, 5000));
+    EXPECT_TRUE(text(m_root.path() + "/data/config.xml").contains("<skin value=\"" + id + "\""));
+
+    m_player.terminate();
+    ASSERT_TRUE(m_player.waitForFinished(10000));
+    main = startPlayer();
+    QTest::qWait(500);
+    EXPECT_TRUE(isGreen(screenshot(main, "settings-8-restarted")));
+
+    // The one in use stays; after picking the first, the imported one can go.
+    sheet = openPage(main);
+    click(sheet, item(0));
+    xdotool({"mousemove", "--window", sheet, QString::number(item(4).x()),
+             QString::number(item(4).y()), "click", "3"});
+    const QString question = window("标题");
+    ASSERT_FALSE(question.isEmpty()) << "no question before deleting";
+    xdotool({"windowfocus", "--sync", question});
+    xdotool({"key", "Return"});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !skins().contains(id); }, 5000));
+    EXPECT_EQ(skins().count("<SKIN"), 4);
+    EXPECT_FALSE(QFileInfo::exists(m_root.path() + "/data/skin/" + id));
+    click(sheet, kOk);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
