@@ -1,7 +1,7 @@
 #pragma once
 // One question to the version service: is the network alive, then HTTP GET "/upgrade.php" on the
-// product's host with the program's name as agent, the reply body read as text in the locale's
-// encoding and judged by VersionReply.
+// product's host, the program naming itself by its file name; the reply body is read as text in
+// the locale's encoding and judged by VersionReply.
 //
 // Threads: everything runs on the thread that owns the object (the UI thread), asynchronously
 // through Qt's network access; there is no thread of its own. Every started check ends in exactly
