@@ -274,7 +274,7 @@ bool UIList::mouseRelease(QPoint pt) {
     m_draggingRows = m_collapseOnRelease = false;
     m_pressRow = m_dropGap = -1;
     if (dropped) {
-        report(tagUIListEditInfo::Kind::Move, gap, pt);
+        if (gap >= 0) report(tagUIListEditInfo::Kind::Move, gap, pt);
         return true;
     }
     if (!collapse) return false;
@@ -383,7 +383,8 @@ void UIList::dragRowsTo(QPoint pt) {
     } else if (pt.y() > r.bottom() - edge) {
         setScrollPixels(m_scrollPx + edge);
     }
-    m_dropGap = gapAt(pt);
+    // Let go outside the list, the rows stay where they are.
+    m_dropGap = r.contains(pt) ? gapAt(pt) : -1;
 }
 
 void UIList::drawDropLine(QPainter& p, int rowWidth) const {

@@ -60,8 +60,8 @@ public:
     // After the window rearranged the rows: newIndexOf[i] is where row i went (-1: removed). The
     // playing mark and the selection go with their rows.
     void remapRows(const QList<int>& newIndexOf);
-    // While selected rows are dragged, the gap they would go to (as tagUIListEditInfo::target),
-    // else -1.
+    // While selected rows are dragged over the list, the gap they would go to (as
+    // tagUIListEditInfo::target), else -1.
     int dropGap() const { return m_draggingRows ? m_dropGap : -1; }
 
     int firstVisibleRow() const { return m_startIndex; }
