@@ -349,7 +349,7 @@ bool UIList::mousePressWith(QPoint pt, Qt::KeyboardModifiers modifiers) {
 
 void UIList::selectByClick(int row, Qt::KeyboardModifiers modifiers) {
     if (modifiers & Qt::ShiftModifier) {
-        const int from = m_anchor >= 0 ? m_anchor : row;
+        const int from = m_anchor >= 0 && m_anchor < GetListCount() ? m_anchor : row;
         if (!(modifiers & Qt::ControlModifier)) m_selected.clear();
         for (int i = std::min(from, row); i <= std::max(from, row); ++i) m_selected.insert(i);
         m_anchor = from;
