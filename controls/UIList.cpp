@@ -274,7 +274,7 @@ bool UIList::mouseRelease(QPoint pt) {
     m_draggingRows = m_collapseOnRelease = false;
     m_pressRow = m_dropGap = -1;
     if (dropped) {
-        report(tagUIListEditInfo::Kind::Move, gap, pt);
+        if (gap >= 0) report(tagUIListEditInfo::Kind::Move, gap, pt);
         return true;
     }
     if (!collapse) return false;
@@ -349,7 +349,7 @@ bool UIList::mousePressWith(QPoint pt, Qt::KeyboardModifiers modifiers) {
 
 void UIList::selectByClick(int row, Qt::KeyboardModifiers modifiers) {
     if (modifiers & Qt::ShiftModifier) {
-        const int from = m_anchor >= 0 ? m_anchor : row;
+        const int from = m_anchor >= 0 && m_anchor < GetListCount() ? m_anchor : row;
         if (!(modifiers & Qt::ControlModifier)) m_selected.clear();
         for (int i = std::min(from, row); i <= std::max(from, row); ++i) m_selected.insert(i);
         m_anchor = from;
@@ -383,7 +383,8 @@ void UIList::dragRowsTo(QPoint pt) {
     } else if (pt.y() > r.bottom() - edge) {
         setScrollPixels(m_scrollPx + edge);
     }
-    m_dropGap = gapAt(pt);
+    // Let go outside the list, the rows stay where they are.
+    m_dropGap = r.contains(pt) ? gapAt(pt) : -1;
 }
 
 void UIList::drawDropLine(QPainter& p, int rowWidth) const {

@@ -2,10 +2,10 @@
 // The play list: rows of titles over the window's background, the playing row marked, hover, a
 // scroll bar and wheel scrolling. A double click reports the row (its index in words[6]).
 // Rows are selected by click, Ctrl+click (toggles one) and Shift+click (the range from the last
-// clicked row; with Ctrl added to the selection). The Delete key, a drag of the selection to a
-// gap between rows and a right click are reported for the window to act on; the list itself
-// changes its rows only through the window. The list owns the play list array; the window
-// reaches it through items().
+// clicked row; with Ctrl added to the selection), Ctrl+A selects all. The Delete key, a drag of
+// the selection to a gap between rows and a right click are reported for the window to act on;
+// the list itself changes its rows only through the window. The list owns the play list array; the
+// window reaches it through items().
 
 #include "IControl.h"
 #include "IControlEventS.h"
@@ -60,8 +60,8 @@ public:
     // After the window rearranged the rows: newIndexOf[i] is where row i went (-1: removed). The
     // playing mark and the selection go with their rows.
     void remapRows(const QList<int>& newIndexOf);
-    // While selected rows are dragged, the gap they would go to (as tagUIListEditInfo::target),
-    // else -1.
+    // While selected rows are dragged over the list, the gap they would go to (as
+    // tagUIListEditInfo::target), else -1.
     int dropGap() const { return m_draggingRows ? m_dropGap : -1; }
 
     int firstVisibleRow() const { return m_startIndex; }

@@ -110,7 +110,10 @@ TEST_F(UIListTest, ClickCtrlAndShiftSelectRowsAndTheEditsReportTheSelection) {
     canvas.MouseMove(row(3) + QPoint(2, 2));
     EXPECT_EQ(list.dropGap(), -1);
     canvas.MouseMove(row(5) + QPoint(0, 8));
-    EXPECT_EQ(list.dropGap(), 6);  // after the last row
+    EXPECT_EQ(list.dropGap(), 6);       // after the last row
+    canvas.MouseMove(QPoint(40, 150));  // above the list: no drop
+    canvas.LButtonUp(QPoint(40, 150));
+    canvas.LButtonDown(row(3));
     canvas.MouseMove(row(0) + QPoint(0, -2));
     canvas.LButtonUp(row(0));
     canvas.ContextMenu(row(4));  // off the selection: that row becomes the selection
