@@ -61,6 +61,7 @@ void PlayListManager::ClearPlayList() {
     m_playback.Stop();
     m_playback.SetCurrent(QString(), QString(), 0);
     StoreBinding::SavePlayList(&m_items);
+    m_playback.NotifyChanged();
 }
 
 bool PlayListManager::RemoveRows(const QList<int>& rows) {
@@ -90,6 +91,8 @@ bool PlayListManager::rowsRearranged(const QList<int>& newIndexOf) {
         }
     }
     StoreBinding::SavePlayList(&m_items);
+    // The desktop's view of the list (track ids, next and previous) follows the new order.
+    m_playback.NotifyChanged();
     return true;
 }
 

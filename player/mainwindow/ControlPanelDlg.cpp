@@ -24,6 +24,7 @@
 #include "settings/FileJoin.h"
 #include "settings/MusicSetting.h"
 #include "settings/UiSetting.h"
+#include "update/SoftUpdate.h"
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
@@ -67,6 +68,7 @@ ControlPanelDlg::ControlPanelDlg(QWidget* parent)
     m_settingsPages.push_back(std::make_unique<UiSetting>(*this));
     m_settingsPages.push_back(std::make_unique<FileJoin>());
     m_settingsPages.push_back(std::make_unique<MusicSetting>(*this));
+    m_settingsPages.push_back(std::make_unique<SoftUpdate>());
     connect(&m_fader, &BackgroundFader::step, this, &ControlPanelDlg::fadeStep);
     connect(&m_fader, &BackgroundFader::finished, this, &ControlPanelDlg::backgroundDone);
     buildControls();

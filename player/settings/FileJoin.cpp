@@ -8,11 +8,11 @@
 #include <QGroupBox>
 
 const std::array<FileJoin::Row, 5> FileJoin::kRows = {{
-    {1007, "MP3", ".mp3", "Orvoplayer.mp3", "res/mp3.ico"},
-    {1008, "WMA", ".wma", "Orvoplayer.wma", "res/wma.ico"},
-    {1010, "FLAC", ".flac", "Orvoplayer.flac", "res/flac.ico"},
-    {1011, "APE", ".ape", "Orvoplayer.ape", "res/ape.ico"},
-    {1012, "OGG", ".ogg", "Orvoplayer.ogg", "res/ogg.ico"},
+    {1007, "MP3", ".mp3", "Orvoplayer.mp3", "mp3.ico"},
+    {1008, "WMA", ".wma", "Orvoplayer.wma", "wma.ico"},
+    {1010, "FLAC", ".flac", "Orvoplayer.flac", "flac.ico"},
+    {1011, "APE", ".ape", "Orvoplayer.ape", "ape.ico"},
+    {1012, "OGG", ".ogg", "Orvoplayer.ogg", "ogg.ico"},
 }};
 
 FileJoin::FileJoin() : SettingsPage(QStringLiteral("文件关联")) {}
@@ -33,7 +33,8 @@ void FileJoin::OnInitDialog(QWidget* page) {
 
 void FileJoin::OnOK() {
     const QString program = QCoreApplication::applicationFilePath();
-    const QString folder = DataDirectory::programDirectory();
+    // The delivered icons: beside the program, or in the installed data folder.
+    const QString folder = DataDirectory::resourceDirectory();
     for (qsizetype i = 0; i < m_boxes.size(); ++i) {
         if (!m_boxes[i] || !m_boxes[i]->isChecked()) continue;
         const Row& row = kRows[size_t(i)];

@@ -117,7 +117,7 @@ void SoftUpdate::OnCheckClicked() {
     if (!m_check || m_check->isRunning()) return;
     m_link->hide();
     m_picture->show();
-    m_picture->load(DataDirectory::programDirectory() + QStringLiteral("res/checknew.gif"));
+    m_picture->load(DataDirectory::resourceDirectory() + QStringLiteral("checknew.gif"));
     m_picture->play();
     m_button->setEnabled(false);
     m_check->start();

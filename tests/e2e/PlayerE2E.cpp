@@ -60,10 +60,18 @@ QString PlayerE2E::song(const QString& dir, QChar name, int hz) {
     const QString path = QStringLiteral("%1/%2/%3.flac").arg(m_root.path(), dir, name);
     QProcess ff;
     const QString tone = QStringLiteral("0.5*sin(2*PI*%1*t)").arg(hz);
-    QStringList args = {"-nostdin", "-loglevel", "error", "-f", "lavfi", "-i",
+    QStringList args = {"-nostdin",
+                        "-loglevel",
+                        "error",
+                        "-f",
+                        "lavfi",
+                        "-i",
                         QStringLiteral("aevalsrc=%1|%1:s=44100:d=%2").arg(tone).arg(m_songSeconds),
-                        "-metadata", QStringLiteral("title=Song %1").arg(name)};
-    if (!m_songArtist.isEmpty()) args << "-metadata" << "artist=" + m_songArtist;
+                        "-metadata",
+                        QStringLiteral("title=Song %1").arg(name)};
+    if (!m_songArtist.isEmpty())
+        args << "-metadata"
+             << "artist=" + m_songArtist;
     ff.start("ffmpeg", args << path);
     EXPECT_TRUE(ff.waitForFinished(30000) && ff.exitCode() == 0);
     return path;
