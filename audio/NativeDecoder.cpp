@@ -131,6 +131,7 @@ bool NativeDecoder::decode(std::vector<float>& out) {
 
 bool NativeDecoder::seek(std::int64_t frame) {
     if (m_fallback) {
+        m_carry.clear();
         const bool ok = m_fallback->seek(frame);
         followFallback();
         return ok;
@@ -165,8 +166,22 @@ bool NativeDecoder::switchToFallback() {
     }
     next->setInterrupt(interruptFlag());
     // Where the output stands: what the resampler still held is decoded again by the fallback.
+    // From the start rather than by a seek: in a file the light decoder could not follow, a
+    // seek lands by estimate and would leave a gap between what was heard and what follows.
     const std::int64_t at = std::max<std::int64_t>(decodedFrames(), 0);
-    if (at > 0 && !next->seek(at)) {
+    std::vector<float> skipped;
+    while (next->decodedFrames() >= 0 && next->decodedFrames() < at) {
+        skipped.clear();
+        if (!next->decode(skipped)) {
+            logMessage(std::string("decode ") + m_source.codec + ": the fallback ends sooner");
+            return false;
+        }
+    }
+    const std::int64_t past = next->decodedFrames() - at;
+    if (past > 0 && !skipped.empty()) {
+        const std::size_t keep = std::min(skipped.size(), static_cast<std::size_t>(past) * 2);
+        m_carry.assign(skipped.end() - static_cast<std::ptrdiff_t>(keep), skipped.end());
+    } else if (next->decodedFrames() < 0 && at > 0 && !next->seek(at)) {
         logMessage(std::string("decode ") + m_source.codec + ": the fallback cannot seek");
         return false;
     }
@@ -182,6 +197,12 @@ bool NativeDecoder::switchToFallback() {
 }
 
 bool NativeDecoder::decodeFallback(std::vector<float>& out) {
+    if (!m_carry.empty()) {
+        out.insert(out.end(), m_carry.begin(), m_carry.end());
+        m_carry.clear();
+        followFallback();
+        return true;
+    }
     const bool more = m_fallback->decode(out);
     followFallback();
     return more;

@@ -62,6 +62,7 @@ private:
     bool m_decodedSinceSeek = false;  // ... since the open or the last seek
     FallbackOpener m_openFallback;
     std::unique_ptr<Decoder> m_fallback;  // once set, every call goes to it
+    std::vector<float> m_carry;           // the fallback's first frames past the hand-over point
 };
 
 }  // namespace OrvoAudio

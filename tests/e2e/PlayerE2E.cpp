@@ -60,15 +60,13 @@ QString PlayerE2E::song(const QString& dir, QChar name, int hz) {
     const QString path = QStringLiteral("%1/%2/%3.flac").arg(m_root.path(), dir, name);
     QProcess ff;
     const QString tone = QStringLiteral("0.5*sin(2*PI*%1*t)").arg(hz);
-    QStringList args = {"-nostdin",
-                        "-loglevel",
-                        "error",
-                        "-f",
-                        "lavfi",
-                        "-i",
-                        QStringLiteral("aevalsrc=%1|%1:s=44100:d=%2").arg(tone).arg(m_songSeconds),
-                        "-metadata",
-                        QStringLiteral("title=Song %1").arg(name)};
+    // -y: a test may make a song of its own where the fixture already made one.
+    QStringList args = {
+        "-nostdin",  "-y",
+        "-loglevel", "error",
+        "-f",        "lavfi",
+        "-i",        QStringLiteral("aevalsrc=%1|%1:s=44100:d=%2").arg(tone).arg(m_songSeconds)};
+    args << "-metadata" << QStringLiteral("title=Song %1").arg(name);
     if (!m_songArtist.isEmpty())
         args << "-metadata"
              << "artist=" + m_songArtist;
