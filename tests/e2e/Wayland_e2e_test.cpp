@@ -31,6 +31,15 @@ QImage belowPanel(const QImage& shot) {
     return shot.copy(0, kPanel, shot.width(), shot.height() - kPanel);
 }
 
+// Weston fades its output in from black: two black shots in a row are not the desktop yet.
+bool showsPattern(const QImage& shot) {
+    const QImage area = belowPanel(shot);
+    for (int y = 0; y < area.height(); y += 7)
+        for (int x = 0; x < area.width(); x += 7)
+            if (area.pixel(x, y) != area.pixel(0, 0)) return true;
+    return false;
+}
+
 // How much of what lies under the box shows through in shown: the correlation of the
 // horizontal pixel steps of both pictures. Fine texture of the desktop seen through a
 // translucent window keeps its steps; an opaque window's own picture does not have them.
@@ -110,15 +119,21 @@ TEST_F(WaylandE2E, TranslucentWindowComesUpAndAHandedOverFilePlays) {
     settings.replace("<transparent value=\"255\" />", "<transparent value=\"170\" />");
     config.write(settings);
     config.close();
-    // The desktop once weston's start-up fade is over: two shots alike below the panel.
+    // The desktop once weston's start-up fade is over, with its pattern below the panel.
+    // The fade's last steps change little, so two shots in a row can match while it runs:
+    // the desktop has to stay the same over three shots 300 ms apart.
     QImage desktop = screenshot("0-desktop"), previous;
     ASSERT_FALSE(desktop.isNull()) << "no screenshot from weston";
+    int alike = 0;
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
+            QTest::qWait(300);
             previous = std::exchange(desktop, screenshot("0-desktop"));
-            return belowPanel(desktop) == belowPanel(previous);
+            const bool same = showsPattern(desktop) && belowPanel(desktop) == belowPanel(previous);
+            alike = same ? alike + 1 : 0;
+            return alike >= 2;
         },
-        15000));
+        20000));
 
     QProcessEnvironment env = m_env;
     const QString capture = m_root.path() + "/heard.wav";
