@@ -1,5 +1,6 @@
 #include "audio/PortAudioOutput.h"
 
+#include <alsa/asoundlib.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -69,6 +70,12 @@ bool PortAudioOutput::open(int deviceIndex) {
         return false;
     }
     m_initialised = true;
+    // Listing the devices made ALSA load every PCM plugin of its configuration, and ALSA keeps
+    // them loaded with the configuration (its a52 encoder alone brings libavcodec and a codec
+    // tree: 11 MB resident). Dropping the configuration unloads them; PortAudio has copied what
+    // it found, and opening the stream reads the configuration again and loads only what the
+    // chosen device needs.
+    snd_config_update_free_global();
     const PaDeviceIndex device = deviceIndex < 0 ? Pa_GetDefaultOutputDevice() : deviceIndex;
     const PaDeviceInfo* info =
         device >= 0 && device < Pa_GetDeviceCount() ? Pa_GetDeviceInfo(device) : nullptr;

@@ -6,11 +6,12 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6network6
-  libtinyxml-dev libtag1-dev portaudio19-dev
+  libtinyxml-dev libtag1-dev portaudio19-dev libasound2-dev
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
   libmpg123-dev libflac-dev libvorbis-dev libsoxr-dev
   libgtest-dev libgmock-dev googletest
   xvfb xauth xdotool x11-utils imagemagick ffmpeg
+  libasound2-plugins  # test only: the ALSA plugins of a usual desktop, which the output must not keep loaded
   dbus-daemon  # test only: the private desktop bus of the media-control tests
   fonts-noto-cjk libxcb-cursor0
   libjmac-java default-jre-headless
