@@ -40,7 +40,6 @@
 #include <QRandomGenerator>
 #include <QScreen>
 #include <QTimer>
-#include <QWindow>
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
@@ -450,63 +449,28 @@ void ControlPanelDlg::closeEvent(QCloseEvent* e) {
     QWidget::closeEvent(e);
 }
 
-void ControlPanelDlg::updateCursor(HitCode code) {
-    const Qt::CursorShape shape = WindowGeometry::CursorFor(code);
-    if (shape == m_cursor) return;
-    m_cursor = shape;
-    if (shape == Qt::ArrowCursor) {
-        unsetCursor();
-    } else {
-        setCursor(shape);
-    }
-}
-
 void ControlPanelDlg::mousePressEvent(QMouseEvent* e) {
     if (e->button() != Qt::LeftButton) return;
     const QPoint pt = e->position().toPoint();
     const HitCode code = WindowGeometry::HitTest(rect(), pt, m_canvas->IsOperationControl(pt));
     if (code == HitCode::Client) {
         m_canvas->LButtonDown(pt, e->modifiers());
-        return;
-    }
-    QWindow* handle = windowHandle();
-    const bool systemDone =
-        handle &&
-        (code == HitCode::Caption ? handle->startSystemMove()
-                                  : handle->startSystemResize(WindowGeometry::EdgesFor(code)));
-    if (!systemDone) {
-        // No window manager help: follow the mouse ourselves.
-        m_manualDrag = true;
-        m_dragCode = code;
-        m_dragStartGlobal = e->globalPosition().toPoint();
-        m_dragStartGeometry = geometry();
+    } else {
+        m_frameDrag.press(code, e);
     }
 }
 
 void ControlPanelDlg::mouseMoveEvent(QMouseEvent* e) {
+    if (m_frameDrag.follow(e)) return;
     const QPoint pt = e->position().toPoint();
-    if (m_manualDrag) {
-        const QPoint delta = e->globalPosition().toPoint() - m_dragStartGlobal;
-        if (m_dragCode == HitCode::Caption) {
-            move(m_dragStartGeometry.topLeft() + delta);
-        } else {
-            setGeometry(WindowGeometry::ResizedGeometry(
-                m_dragStartGeometry, WindowGeometry::EdgesFor(m_dragCode), delta, minimumSize()));
-        }
-        return;
-    }
     if (e->buttons() == Qt::NoButton) {
-        updateCursor(WindowGeometry::HitTest(rect(), pt, m_canvas->IsOperationControl(pt)));
+        m_frameDrag.hover(WindowGeometry::HitTest(rect(), pt, m_canvas->IsOperationControl(pt)));
     }
     m_canvas->MouseMove(pt);
 }
 
 void ControlPanelDlg::mouseReleaseEvent(QMouseEvent* e) {
-    if (e->button() != Qt::LeftButton) return;
-    if (m_manualDrag) {
-        m_manualDrag = false;
-        return;
-    }
+    if (e->button() != Qt::LeftButton || m_frameDrag.release()) return;
     m_canvas->LButtonUp(e->position().toPoint());
 }
 
@@ -520,7 +484,7 @@ void ControlPanelDlg::mouseDoubleClickEvent(QMouseEvent* e) {
 
 void ControlPanelDlg::leaveEvent(QEvent* e) {
     QWidget::leaveEvent(e);
-    updateCursor(HitCode::Client);
+    m_frameDrag.hover(HitCode::Client);
     m_canvas->MouseLeave();
 }
 

@@ -6,6 +6,7 @@
 // Thread: UI thread only.
 
 #include "BackgroundFader.h"
+#include "FrameDrag.h"
 #include "WindowGeometry.h"
 #include "app/InstanceKey.h"
 #include "controls/IControlEventS.h"
@@ -121,7 +122,6 @@ private:
     void buildControls();
     void initDialog();
     void applyMinimumSize();
-    void updateCursor(HitCode code);
     void fadeStep(int opacity);
     void backgroundDone();
     void traceFirstPaint();
@@ -153,12 +153,8 @@ private:
     QImage m_background;
     BackgroundFader m_fader;
 
-    // A drag or resize done by hand where the platform cannot run its own.
-    HitCode m_dragCode = HitCode::Client;
-    bool m_manualDrag = false;
-    QPoint m_dragStartGlobal;
-    QRect m_dragStartGeometry;
-    Qt::CursorShape m_cursor = Qt::ArrowCursor;
+    // Moving and resizing by the caption and the edges.
+    FrameDrag m_frameDrag{this};
 
     bool m_settingsSaved = false;
     bool m_tracePaint = false;
