@@ -9,9 +9,7 @@
 #include "controls/UISlider.h"
 #include "core/ConfigKeys.h"
 #include "core/Playback.h"
-#include "core/StoreBinding.h"
-#include "platform/DataDirectory.h"
-#include "tests/store/DataDirFixture.h"
+#include "tests/settings/SeededDataFixture.h"
 
 #include <gtest/gtest.h>
 #include <QApplication>
@@ -26,15 +24,6 @@ using namespace ConfigKeys;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QString config(const char* key) { return StoreBinding::ReadConfigValue(key, u"<none>"_s); }
-
-void setConfig(std::initializer_list<std::pair<const char*, QString>> values) {
-    for (const auto& [key, value] : values) {
-        StoreBinding::WriteConfigValue(key, value);
-        ASSERT_EQ(config(key), value.isEmpty() ? u"<none>"_s : value) << key;
-    }
-}
 
 QColor bodyPixel(QWidget& w) { return w.grab().toImage().pixelColor(QPoint(150, 120)); }
 
@@ -58,16 +47,12 @@ void drag(QWidget& w, QPoint from, QPoint delta) {
 
 void click(QWidget& w, IControl* c) { drag(w, c->rect().center(), QPoint()); }
 
-// A private data folder seeded as at a first start, the store library and pictures from the build,
-// and two one-colour skins ("t-red", "t-blue") whose colours the tests look for.
-class ControlPanelDlgTest : public DataDirFixture {
+// The seeded data folder with two one-colour skins ("t-red", "t-blue") whose colours the tests
+// look for.
+class ControlPanelDlgTest : public SeededDataFixture {
 protected:
     void SetUp() override {
-        DataDirFixture::SetUp();
-        DataDirectory::setDeliveredDirectoryOverride(QStringLiteral(ORVO_SOURCE_DIR));
-        ASSERT_TRUE(DataDirectory::prepare());
-        DataDirectory::setProgramDirectoryOverride(QStringLiteral(ORVO_OUT_DIR "/"));
-        StoreBinding::setLibraryPath(QStringLiteral(ORVO_OUT_DIR "/libOrvo_XMLCtrl.so"));
+        SeededDataFixture::SetUp();
         QList<tagUiBgSkinInfo> skins;
         StoreBinding::CallSkinList(1, &skins);
         for (const auto& [id, colour] : {std::pair{u"t-red"_s, QColor(200, 30, 30)},
@@ -83,12 +68,6 @@ protected:
         m_blue = StoreBinding::ReadSkinInfo(u"t-blue"_s);
         setConfig({{kEnTransparent, u"0"_s}});
     }
-    void TearDown() override {
-        DataDirFixture::TearDown();
-        DataDirectory::setDeliveredDirectoryOverride(QString());
-        DataDirectory::setProgramDirectoryOverride(QString());
-        StoreBinding::setLibraryPath(QString());
-    }
     static void setSkinList(QList<tagUiBgSkinInfo> skins) { StoreBinding::CallSkinList(0, &skins); }
 
     tagUiBgSkinInfo m_red, m_blue;
@@ -98,22 +77,9 @@ TEST_F(ControlPanelDlgTest, BuildsTheSkinnedWindowSkinFallbackOpaqueChangeUnread
     setConfig({{kSkin, u"t-blue"_s}});
     {
         ControlPanelDlg w;
-        EXPECT_EQ(w.windowTitle(), u"欧沃播放器"_s);
-        EXPECT_TRUE(w.windowFlags() & Qt::FramelessWindowHint);
-        EXPECT_TRUE(w.testAttribute(Qt::WA_TranslucentBackground));
         EXPECT_EQ(w.size(), QSize(320, 560));
-        EXPECT_EQ(w.minimumSize(), QSize(303, 526));
-        // Every skinned control is on the canvas under its name, in paint order.
-        QStringList painted;
-        for (IControl* c : w.canvas().controls()) painted << c->name();
-        EXPECT_EQ(painted.join(u' '),
-                  u"volumeslider positionslider closebutton addbutton listxhbutton setbutton "
-                  u"optionsbutton minbutton playbutton nextbutton perbutton volumeico musiclogo "
-                  u"skinbutton musictimelable musictimelable musicnamelable musiclist"_s);
-        EXPECT_EQ(w.canvas().findControl(u"setbutton"_s)->toolTip(), u"清除列表"_s);
-        // The logo and the labels report nothing; the others report to the window.
-        EXPECT_EQ(w.controls().musicNameLable->eventSink(), nullptr);
-        EXPECT_EQ(w.controls().skinButton->eventSink(), static_cast<IControlEventS*>(&w));
+        for (IControl* c : w.controls().all())  // else it would never be drawn
+            EXPECT_TRUE(w.canvas().controls().contains(c)) << c->name().toStdString();
         w.show();
         EXPECT_EQ(w.skinId(), u"t-blue"_s);
         EXPECT_GT(bodyPixel(w).blue(), 150);

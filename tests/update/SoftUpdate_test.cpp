@@ -5,11 +5,11 @@
 #include "update/SoftUpdate.h"
 #include "LoopbackHttpServer.h"
 #include "platform/DataDirectory.h"
+#include "tests/settings/SeededDataFixture.h"
 #include "update/CPictureEx.h"
 
 #include <gtest/gtest.h>
 #include <QDesktopServices>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPointer>
@@ -33,17 +33,6 @@ QString offer(const QString& version, const QString& time) {
            time + "),请点击更新</a>";
 }
 
-void saveArtifact(QWidget& widget, const QString& name) {
-    const QString dir = QStringLiteral(ORVO_BUILD_DIR "/tests/artifacts/update/");
-    QDir().mkpath(dir);
-    for (const int ratio : {1, 2}) {
-        QImage shot(widget.size() * ratio, QImage::Format_ARGB32_Premultiplied);
-        shot.setDevicePixelRatio(ratio);
-        widget.render(&shot);
-        shot.save(dir + name + QStringLiteral("@%1x.png").arg(ratio));
-    }
-}
-
 // Catches what the page asks the desktop to open.
 class OpenedUrls : public QObject {
     Q_OBJECT
@@ -59,7 +48,7 @@ class SoftUpdateTest : public ::testing::Test {
 protected:
     // The page's window as the sheet would make it, in a window of its own.
     struct Opened {
-        std::unique_ptr<QWidget> sheet = std::make_unique<QWidget>();
+        std::unique_ptr<QWidget> sheet;
         QWidget* page = nullptr;
         QPushButton* button = nullptr;
         QLabel* link = nullptr;
@@ -79,10 +68,7 @@ protected:
     }
 
     static void open(SoftUpdate& softUpdate, Opened& opened) {
-        opened.sheet->resize(280, 350);
-        opened.page = softUpdate.CreatePage(opened.sheet.get());
-        opened.page->resize(280, 350);
-        opened.sheet->show();
+        opened.page = openPage(softUpdate, opened.sheet);
         opened.button = opened.page->findChild<QPushButton*>("1017");
         opened.link = opened.page->findChild<QLabel*>("1026");
         opened.picture = opened.page->findChild<CPictureEx*>("1024");
@@ -116,8 +102,9 @@ TEST_F(SoftUpdateTest, EveryKindOfReplyEndsInItsTextInBoundedTime) {
     const auto reply = [](const QByteArray& body, int status = 200) {
         return Answer{LoopbackHttpServer::Reply(body, status)};
     };
-    QByteArray binary;
-    for (int i = 0; i < 4096; ++i) binary += char(i * 37 % 256);
+    // What a reply says is read in VersionReply_test; here the exchange: no network, a closed
+    // port, each verdict's text, an error status, markup kept as text, NULs, a bounded size, a
+    // connection cut short and one that trickles past the time limit.
     const struct Row {
         const char* name;
         Answer answer;
@@ -129,24 +116,15 @@ TEST_F(SoftUpdateTest, EveryKindOfReplyEndsInItsTextInBoundedTime) {
         {"refused", reply("ver:0.0.1.7,ptm:t"), kNetworkError, true, false},
         {"offer", reply("{ver:0.0.1.7,ptm:2011-01-01}"), offer("0.0.1.7", "2011-01-01")},
         {"newest", reply("ver:0.0.1.6,ptm:x"), kLatest},
-        {"quoted keys", reply(R"({"ver":"0.0.1.7","ptm":"2011-01-01"})"), kBroken},
-        {"no ptm", reply("ver:1.0"), kBroken},
-        {"1000", reply("ver:1.0.0.0,ptm:t"), offer("1.0.0.0", "t")},
-        {"2", reply("ptm:t,ver:0.0.2"), kLatest},
-        {"time cut at its colon", reply("ver:0.0.1.8,ptm:2012-05-06 10:20"),
-         offer("0.0.1.8", "2012-05-06 10")},
         {"error page parsed", reply("ver:0.0.1.7,ptm:t", 404), offer("0.0.1.7", "t")},
         {"markup stays text", reply("ver:99<img src=x>,ptm:<b>t</b>"),
          offer("99&lt;img src=x&gt;", "&lt;b&gt;t&lt;/b&gt;")},
-        {"empty", reply(""), kBroken},
-        {"binary", reply(binary), kBroken},
-        {"NULs and all", reply(binary + ",ver:0.0.1.7,ptm:t"), offer("0.0.1.7", "t")},
+        {"NULs and all", reply(QByteArray(300, '\0') + ",ver:0.0.1.7,ptm:t"),
+         offer("0.0.1.7", "t")},
         {"10 MB", reply("ver:0.0.1.7,ptm:t," + QByteArray(10 << 20, 'x')), kBroken},
-        {"not HTTP", Answer{binary}, kNetworkError},
         {"cut short", Answer{"HTTP/1.1 200 OK\r\nContent-Length: 900\r\n\r\nver:0.0.1.7,ptm:t"},
          kNetworkError},
         {"trickle", Answer{LoopbackHttpServer::Reply("ver:0.0.1.7,ptm:t"), 2, 100}, kNetworkError},
-        {"silent", Answer{}, kNetworkError},
     };
     SoftUpdate softUpdate;
     for (const Row& row : rows) {
@@ -162,7 +140,7 @@ TEST_F(SoftUpdateTest, EveryKindOfReplyEndsInItsTextInBoundedTime) {
         clock.start();
         EXPECT_EQ(check(opened), row.text);
         EXPECT_LT(clock.elapsed(), row.alive ? kTimeoutMs + 1500 : 500);
-        saveArtifact(*opened.page, QStringLiteral("SoftUpdate-") + row.name);
+        saveShots(*opened.page, "update", QStringLiteral("SoftUpdate-") + row.name);
         QTest::qWait(20);  // a request would have arrived by now
         if (!row.alive || !row.listening) {
             EXPECT_TRUE(server.requests().isEmpty());
@@ -186,7 +164,7 @@ TEST_F(SoftUpdateTest, ClosingThePageOrDroppingThePageObjectDuringACheckIsSafe) 
         open(*softUpdate, opened);
         QTest::mouseClick(opened.button, Qt::LeftButton);
         ASSERT_TRUE(QTest::qWaitFor([&] { return silent.requests().size() == 1; }, 5000));
-        saveArtifact(*opened.page, "SoftUpdate-busy");
+        saveShots(*opened.page, "update", "SoftUpdate-busy");
     }  // the sheet closes: the request ends with it
     EXPECT_TRUE(QTest::qWaitFor([&] { return silent.disconnections() == 1; }, 5000));
     QTest::qWait(kTimeoutMs + 200);  // past the time limit: nothing may arrive
@@ -209,7 +187,7 @@ TEST_F(SoftUpdateTest, LinksOpenOnlyTheDownloadAndHelpPages) {
     SoftUpdate softUpdate;
     Opened page;
     open(softUpdate, page);
-    saveArtifact(*page.page, "SoftUpdate-idle");
+    saveShots(*page.page, "update", "SoftUpdate-idle");
     VersionCheck::testHooks().networkAlive = [] { return false; };
     ASSERT_EQ(check(page), kDisconnected);
     // A real click on the link's text.
