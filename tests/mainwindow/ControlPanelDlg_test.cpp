@@ -112,55 +112,51 @@ TEST_F(ControlPanelDlgTest, BuildsTheSkinnedWindowSkinFallbackOpaqueChangeUnread
     EXPECT_LT(bodyPixel(w).lightness(), 80);
 }
 
-TEST_F(ControlPanelDlgTest, StoredSizeIsStableWhileTranslucentAndKeptOnScreen) {
-    setConfig({{kWndSize, u"400,600"_s}, {kEnTransparent, u"1"_s}});
+// Translucent, the window is the stored size plus the shadow's margin, and that margin is never
+// stored; switching off and on keeps the content where it is on the screen; opacity acts only
+// while translucent.
+TEST_F(ControlPanelDlgTest, TranslucencyAddsAMarginKeepsTheContentInPlaceAndTheStoredSize) {
+    setConfig({{kWndSize, u"400,600"_s}, {kEnTransparent, u"1"_s}, {kTransparent, QString()}});
     for (int run = 0; run < 2; ++run) {
-        {
-            ControlPanelDlg w;
-            EXPECT_EQ(w.size(), QSize(410, 610)) << run;
-            EXPECT_EQ(w.minimumSize(), QSize(313, 536));
-            EXPECT_EQ(w.controls().closeButton->rect(), QRect(410 - 33 - 5, 5, 33, 25));
-        }
-        EXPECT_EQ(config(kWndSize), u"400,600"_s) << run;
+        ControlPanelDlg w;
+        EXPECT_EQ(w.size(), QSize(410, 610)) << run;
+        EXPECT_EQ(w.minimumSize(), QSize(313, 536));
+        EXPECT_EQ(w.canvas().opacity(), 255);  // a missing value means fully opaque
+        if (run == 0) continue;
+        w.move(95, 115);
+        w.show();
+        const QMap<IControl*, QRect> rects = rectsOf(w);
+        const auto closeOnScreen = [&] {
+            return w.mapToGlobal(w.controls().closeButton->rect().topLeft());
+        };
+        EXPECT_EQ(closeOnScreen(), QPoint(95 + 410 - 33 - 5, 115 + 5));
+        w.SetOpacity(90);
+        EXPECT_EQ(w.canvas().opacity(), 90);
+        w.SetTranslucent(false);
+        EXPECT_FALSE(w.canvas().isTranslucent());
+        EXPECT_EQ(w.geometry(), QRect(100, 120, 400, 600));
+        EXPECT_EQ(config(kEnTransparent), u"0"_s);
+        EXPECT_EQ(closeOnScreen(), QPoint(467, 120));  // the content stays where it was
+        w.SetOpacity(60);                              // ignored while opaque
+        EXPECT_EQ(w.canvas().opacity(), 90);
+        w.SetTranslucent(true);
+        EXPECT_TRUE(w.isTranslucent() && w.canvas().isTranslucent());
+        EXPECT_EQ(w.geometry(), QRect(95, 115, 410, 610));
+        EXPECT_EQ(w.canvas().windowSize(), QSize(410, 610));
+        EXPECT_EQ(config(kEnTransparent), u"1"_s);
+        EXPECT_EQ(rectsOf(w), rects);
     }
+    EXPECT_EQ(config(kWndSize), u"400,600"_s);
+    setConfig({{kEnTransparent, u"0"_s}, {kTransparent, u"200"_s}});
+    EXPECT_EQ(ControlPanelDlg().canvas().opacity(), 200);
+    setConfig({{kTransparent, u"abc"_s}});  // damaged: opaque, not 1 of 255
+    EXPECT_EQ(ControlPanelDlg().canvas().opacity(), 255);
     // Taller than the screen: the caption buttons stay reachable.
-    setConfig({{kEnTransparent, u"0"_s}, {kWndSize, u"400,5000"_s}});
+    setConfig({{kWndSize, u"400,5000"_s}});
     ControlPanelDlg tall;
     const QRect area = tall.screen()->availableGeometry();
     EXPECT_GE(tall.y(), area.top());
     EXPECT_EQ(tall.x(), area.center().x() - 200);
-}
-
-TEST_F(ControlPanelDlgTest, TranslucencyOnAndOffReturnsToTheSamePlaceOpacityOnlyWhileOn) {
-    setConfig({{kWndSize, u"340,580"_s}, {kTransparent, QString()}});
-    ControlPanelDlg w;
-    EXPECT_EQ(w.canvas().opacity(), 255);  // a missing value means fully opaque
-    w.move(100, 120);
-    w.show();
-    const QRect opaque = w.geometry();
-    const QMap<IControl*, QRect> rects = rectsOf(w);
-    w.SetOpacity(90);
-    EXPECT_EQ(w.canvas().opacity(), 255);
-
-    w.SetTranslucent(true);
-    EXPECT_TRUE(w.isTranslucent() && w.canvas().isTranslucent());
-    EXPECT_EQ(w.geometry(), QRect(95, 115, 350, 590));
-    EXPECT_EQ(w.canvas().windowSize(), QSize(350, 590));
-    EXPECT_EQ(config(kEnTransparent), u"1"_s);
-    // The content stays where it was on the screen.
-    EXPECT_EQ(w.mapToGlobal(w.controls().closeButton->rect().topLeft()), QPoint(407, 120));
-    w.SetOpacity(90);
-    EXPECT_EQ(w.canvas().opacity(), 90);
-
-    w.SetTranslucent(false);
-    EXPECT_FALSE(w.canvas().isTranslucent());
-    EXPECT_EQ(w.geometry(), opaque);
-    EXPECT_EQ(config(kEnTransparent), u"0"_s);
-    EXPECT_EQ(rectsOf(w), rects);
-    setConfig({{kTransparent, u"200"_s}});
-    EXPECT_EQ(ControlPanelDlg().canvas().opacity(), 200);
-    setConfig({{kTransparent, u"abc"_s}});  // damaged: opaque, not 1 of 255
-    EXPECT_EQ(ControlPanelDlg().canvas().opacity(), 255);
 }
 
 // The fade's steps are proven in WindowGeometry's tests; here: it runs on the event loop, a press

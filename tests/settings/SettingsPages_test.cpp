@@ -108,8 +108,6 @@ TEST_F(PagesTest, SoundEffectShowsTheOneInForceAppliesAndStoresAChoice) {
 
     auto sheet = open(3);
     QComboBox* effects = control<QComboBox>(m_music, 1005);
-    EXPECT_EQ(effects->count(), 6);
-    EXPECT_EQ(effects->itemText(2), u"摇滚"_s);
     effects->setCurrentIndex(2);
     effects->setCurrentIndex(0);
     using Sent = QList<std::pair<qintptr, qintptr>>;
