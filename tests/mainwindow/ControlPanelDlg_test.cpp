@@ -256,21 +256,7 @@ TEST_F(ControlPanelDlgTest, ButtonsSwapTheirPicturesAndTheNextStartReadsTheSetti
     startsWith(false, 1, 7);
 }
 
-// Hit-test, resize arithmetic and presses on controls are proven below the window; here the events
-// reach them.
-TEST_F(ControlPanelDlgTest, BodyDragsTheWindowAndEdgesResizeIt) {
-    setConfig({{kWndSize, u"360,600"_s}});
-    ControlPanelDlg w;
-    w.move(200, 100);
-    w.show();
-    drag(w, QPoint(150, 120), QPoint(30, 20));
-    EXPECT_EQ(w.geometry(), QRect(230, 120, 360, 600));
-    drag(w, QPoint(359, 300), QPoint(40, 0));
-    EXPECT_EQ(w.geometry(), QRect(230, 120, 400, 600));
-    EXPECT_EQ(w.controls().closeButton->x(), 400 - 33);  // the controls follow the new size
-}
-
-TEST_F(ControlPanelDlgTest, StartSettingsSoundEffectLongTitleAndMinimiseWithoutTray) {
+TEST_F(ControlPanelDlgTest, StartSettingsDragResizeTitleSoundEffectAndMinimiseWithoutTray) {
     // The store only replaces keys the file holds.
     QFile stored(DataDirectory::path() + u"config.xml"_s);
     ASSERT_TRUE(stored.open(QIODevice::ReadWrite));
@@ -280,6 +266,14 @@ TEST_F(ControlPanelDlgTest, StartSettingsSoundEffectLongTitleAndMinimiseWithoutT
     {
         ControlPanelDlg w;
         w.show();
+        // Hit-test, resize arithmetic and presses are proven below the window; here the events
+        // reach them: the body drags the window, the right edge resizes it.
+        w.move(200, 100);
+        drag(w, QPoint(150, 120), QPoint(30, 20));
+        EXPECT_EQ(w.geometry(), QRect(230, 120, 320, 560));
+        drag(w, QPoint(319, 300), QPoint(40, 0));
+        EXPECT_EQ(w.geometry(), QRect(230, 120, 360, 560));
+        EXPECT_EQ(w.controls().closeButton->x(), 360 - 33);  // the controls follow the new size
         EXPECT_TRUE(w.playback().isMuted());
         EXPECT_FLOAT_EQ(w.playback().volume(), 20.0f / 41.0f);
         EXPECT_EQ(w.playback().soundEffect(), 4);
