@@ -21,28 +21,6 @@ QString PictureDir::bytes(const QString& name, const QByteArray& data) {
     return f.fileName();
 }
 
-bool RecordingSink::SetButtonContorEvent(tagUIButtonInfo info) {
-    buttons.append(info);
-    if (onButton) onButton();
-    return true;
-}
-
-bool RecordingSink::SetSliderContorEvent(tagUISliderInfo info) {
-    sliders.append(info);
-    return true;
-}
-
-bool RecordingSink::SetListContorEvent(tagUIListInfo info, tagFileListInfo item) {
-    item.title = info.name + QLatin1Char('|') + item.title;  // keeps the list's name checkable
-    rows.append(item);
-    return true;
-}
-
-bool RecordingSink::SetListEditEvent(tagUIListEditInfo info) {
-    edits.append(info);
-    return true;
-}
-
 QImage CanvasTest::paint(qreal dpr, QRect update, QColor under) {
     QImage img(canvas.windowSize() * dpr, QImage::Format_ARGB32_Premultiplied);
     img.setDevicePixelRatio(dpr);
@@ -74,7 +52,7 @@ QImage renderControl(IControl& control, QSize size, QColor under) {
 }
 
 void saveArtifact(const QImage& image, const QString& name) {
-    const QString dir = QStringLiteral(ORVO_BUILD_DIR "/test-artifacts/controls");
+    const QString dir = QStringLiteral(ORVO_BUILD_DIR "/tests/artifacts/controls");
     QDir().mkpath(dir);
     image.save(dir + QLatin1Char('/') + name);
 }

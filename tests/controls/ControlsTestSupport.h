@@ -27,10 +27,17 @@ private:
 // Records the reports in order; onButton runs inside the report, as the window's handler would.
 class RecordingSink : public IControlEventS {
 public:
-    bool SetButtonContorEvent(tagUIButtonInfo info) override;
-    bool SetSliderContorEvent(tagUISliderInfo info) override;
-    bool SetListContorEvent(tagUIListInfo info, tagFileListInfo item) override;
-    bool SetListEditEvent(tagUIListEditInfo info) override;
+    bool SetButtonContorEvent(tagUIButtonInfo info) override {
+        buttons.append(info);
+        if (onButton) onButton();
+        return true;
+    }
+    bool SetSliderContorEvent(tagUISliderInfo info) override { return sliders.append(info), true; }
+    bool SetListContorEvent(tagUIListInfo info, tagFileListInfo item) override {
+        item.title = info.name + QLatin1Char('|') + item.title;  // keeps the list's name checkable
+        return rows.append(item), true;
+    }
+    bool SetListEditEvent(tagUIListEditInfo info) override { return edits.append(info), true; }
 
     QList<tagUIButtonInfo> buttons;
     QList<tagUIListEditInfo> edits;

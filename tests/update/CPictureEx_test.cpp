@@ -1,16 +1,43 @@
 // The picture control on the offscreen platform: what each kind of file loads as, the animation
 // thread's frame order and holds, stopping, reloading and destroying while it plays, and decoded
-// frames disposed at the pixels. Waits have limits; times are only checked from below.
+// frames disposed at the pixels; with ORVO_CORPUS set, every real-world GIF. Waits have limits;
+// times are only checked from below.
+#include "update/CPictureEx.h"
 #include "GifPieces.h"
-#include "PictureExTestSupport.h"
 
 #include <gtest/gtest.h>
 #include <QBuffer>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTest>
+#include <optional>
 
 namespace {
 using namespace gif;
+
+// The frames a picture control's animation thread reports, received queued on the test's thread.
+struct FrameLog : QObject {
+    explicit FrameLog(CPictureEx& picture) {
+        clock.start();
+        connect(&picture, &CPictureEx::frameShown, this, [this](int index, int hold) {
+            indices.append(index);
+            holds.append(hold);
+            times.append(clock.elapsed());
+        });
+    }
+    // Runs the event loop until `count` frames were reported or `ms` passed.
+    bool waitForCount(int count, int ms) {
+        return QTest::qWaitFor([&] { return indices.size() >= count; }, ms);
+    }
+
+    QElapsedTimer clock;
+    QList<int> indices;
+    QList<int> holds;
+    QList<qint64> times;  // ms since the log began, as received
+};
 
 QByteArray encoded(const QImage& image, const char* format) {
     QByteArray bytes;
@@ -208,5 +235,68 @@ TEST(CPictureEx, DeliveredBusySpinnerTurns) {
     const QColor corner = shot.pixelColor(0, 0);
     EXPECT_EQ(corner, picture.backgroundColor());
     EXPECT_NE(shot.pixelColor(shot.width() / 2, 2), corner);
+}
+
+// Extended mode: every real-world GIF under ORVO_CORPUS/gif. A file ImageMagick's identify reads
+// without complaint is well-formed: it must load with identify's frames and delays, and play. Any
+// other file is refused or loads and shows; never a crash or a hang.
+
+// Standard output of a tool that ended well and said nothing on its error output.
+std::optional<QByteArray> run(const QString& tool, const QStringList& arguments) {
+    QProcess process;
+    process.start(tool, arguments);
+    if (!process.waitForFinished(30000) || process.exitCode() != 0 ||
+        !process.readAllStandardError().isEmpty())
+        return std::nullopt;
+    return process.readAllStandardOutput();
+}
+
+// Delays per frame as identify reads them; nothing when it complains about the file.
+std::optional<QList<quint32>> identify(const QString& path) {
+    const std::optional<QByteArray> out = run("identify", {"-format", "%T ", path});
+    if (!out) return std::nullopt;
+    QList<quint32> delays;
+    for (const QByteArray& delay : out->split(' '))
+        if (!delay.isEmpty()) delays.append(delay.toUInt());
+    return delays.isEmpty() ? std::nullopt : std::optional(delays);
+}
+
+TEST(CPictureExCorpus, WellFormedGifsAnimateAsIdentifySeesThemOthersNeverCrash) {
+    const QDir dir(qEnvironmentVariable("ORVO_CORPUS") + "/gif");
+    if (qEnvironmentVariableIsEmpty("ORVO_CORPUS") || !dir.exists()) GTEST_SKIP();
+    ASSERT_FALSE(QStandardPaths::findExecutable("identify").isEmpty());
+    const QStringList files = dir.entryList({"*.gif"}, QDir::Files, QDir::Name);
+    ASSERT_FALSE(files.isEmpty());
+    int wellFormed = 0;
+    for (const QString& name : files) {
+        SCOPED_TRACE(name.toStdString());
+        const QString path = dir.filePath(name);
+        const std::optional<QList<quint32>> delays = identify(path);
+        CPictureEx picture;
+        FrameLog log(picture);
+        const bool loaded = picture.load(path);
+        const bool played = picture.play();
+        const QList<GifFrame>& frames = picture.frames();
+        if (delays) {
+            ++wellFormed;
+            ASSERT_TRUE(loaded);
+            EXPECT_EQ(frames.size(), delays->size() > 1 ? delays->size() : 0);
+            EXPECT_EQ(played, delays->size() == 1);
+            for (qsizetype i = 0; i < frames.size(); ++i) {
+                // A frame without a graphic control extension holds the default here, while
+                // identify carries the delay of the control before over to it.
+                const quint32 delay = frames[i].delay;
+                EXPECT_TRUE(delay == GifWalker::kNoDelay || delay == delays->at(i)) << i;
+            }
+        } else if (loaded) {
+            EXPECT_TRUE(played || picture.isPlaying());
+        }
+        if (!picture.isPlaying()) continue;
+        // It turns: the second frame follows the first (unless the first stays for long).
+        const int count = GifAnimation::holdMs(frames[0].delay) <= 2000 ? 2 : 1;
+        ASSERT_TRUE(log.waitForCount(count, 8000));
+        for (int i = 0; i < count; ++i) EXPECT_EQ(log.indices[i], i);
+    }
+    EXPECT_GT(wellFormed, files.size() / 2);  // the readers did read the corpus
 }
 }  // namespace

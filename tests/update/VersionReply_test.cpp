@@ -1,5 +1,5 @@
 // The reading of the version service's reply, as pure functions: which value a key finds and
-// what number a version is (the verdicts are checked end to end in SoftUpdate_test).
+// what number a version is, and the verdict; the texts shown for them are SoftUpdate_test's.
 #include "update/VersionReply.h"
 
 #include <gtest/gtest.h>
@@ -60,5 +60,23 @@ TEST(VersionReply, NumberIsTheLeadingIntegerWithoutDotsAndSaturates) {
         SCOPED_TRACE(row.version);
         EXPECT_EQ(VersionReply::Number(QString::fromUtf8(row.version)), row.number);
     }
+}
+
+TEST(VersionReply, ReadNeedsBothKeysAndOffersOnlyANewerVersion) {
+    using V = VersionReply::Verdict;
+    const std::pair<const char*, V> rows[] = {
+        {"ver:0.0.1.7,ptm:t", V::Newer},
+        {"ptm:t,ver:1.0.0.0", V::Newer},
+        {"ver:0.0.1.6,ptm:t", V::Latest},
+        {"ptm:t,ver:0.0.2", V::Latest},
+        {"ver:1.0", V::Broken},
+        {"ver:,ptm:t", V::Broken},
+        {"ptm:t", V::Broken},
+        {"", V::Broken},
+    };
+    for (const auto& [reply, verdict] : rows)
+        EXPECT_EQ(VersionReply::Read(QString::fromUtf8(reply)).verdict, verdict) << reply;
+    const VersionReply::Reading offer = VersionReply::Read(u"{ver:0.0.1.7,ptm:2011-01-01}");
+    EXPECT_EQ(offer.version + u' ' + offer.time, QStringLiteral("0.0.1.7 2011-01-01"));
 }
 }  // namespace
