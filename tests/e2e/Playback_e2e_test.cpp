@@ -1,7 +1,6 @@
-// The built player on a private X server, driven as a user would: hand-overs, clicks on the
-// laid-out buttons, a dropped folder (through the program's drop hook, which delivers a real
-// drop event), closing and starting again, editing the list. Every song has its own tone in the
-// capture.
+// The player driven as a user would: hand-overs, the window's buttons, a dropped folder (through
+// the program's drop hook, which delivers a real drop event), closing and starting again, list
+// edits. Every song has its own tone in the capture.
 
 #include "PlayerE2E.h"
 
@@ -57,8 +56,8 @@ TEST_F(PlaybackE2E, HandOverButtonsDropClearCloseAndResume) {
 
     // A dropped folder joins the list; a double click on its row plays it.
     QFile drop(m_root.path() + "/drop.uris");
-    ASSERT_TRUE(drop.open(QIODevice::WriteOnly));
-    drop.write(QUrl::fromLocalFile(m_root.path() + "/drop").toEncoded() + "\r\n");
+    ASSERT_TRUE(drop.open(QIODevice::WriteOnly) &&
+                drop.write(QUrl::fromLocalFile(m_root.path() + "/drop").toEncoded() + "\r\n") > 0);
     drop.close();
     ASSERT_TRUE(QTest::qWaitFor([&] { return playList() == m_songs; }, 10000));
     mouse(row(3), {"click", "--repeat", "2", "--delay", "80", "1"});
@@ -100,10 +99,10 @@ TEST_F(PlaybackE2E, SelectDeleteDragAndTheMenuKeepOrStopThePlayingSong) {
     const QString bin = m_root.path() + "/bin", opened = m_root.path() + "/opened.txt";
     QDir().mkpath(bin);
     QFile opener(bin + "/xdg-open");
-    ASSERT_TRUE(opener.open(QIODevice::WriteOnly));
-    opener.write("#!/bin/sh\necho \"$1\" >> \"" + opened.toUtf8() + "\"\n");
+    ASSERT_TRUE(opener.open(QIODevice::WriteOnly) &&
+                opener.write("#!/bin/sh\necho \"$1\" >> \"" + opened.toUtf8() + "\"\n") > 0 &&
+                opener.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     opener.close();
-    opener.setPermissions(opener.permissions() | QFile::ExeOwner);
     m_env.insert("PATH", bin + ':' + m_env.value("PATH"));
     player();
     ASSERT_EQ(second(m_songs), 0);

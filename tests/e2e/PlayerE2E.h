@@ -15,10 +15,13 @@
 
 #include <memory>
 
+// Failures show Qt's texts as text.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << text.toStdString(); }
+inline void PrintTo(const QStringList& list, std::ostream* os) { PrintTo(list.join(" | "), os); }
+
 class PlayerE2E : public ::testing::Test {
 protected:
-    // The songs' tones, A to D.
-    static const QList<int> kTones;
+    static const QList<int> kTones;  // the songs' tones, A to D
 
     // Skips unless m_tools are installed; starts Xvfb when m_x11.
     void SetUp() override;
@@ -46,8 +49,7 @@ protected:
     QStringList xdotool(const QStringList& args, int ms = 15000);
     // The first visible window whose title matches the pattern.
     QString window(const QString& title, int ms = 15000);
-    // The mouse to a point of the window (the player's by default), then what follows
-    // (xdotool's commands).
+    // The mouse to a point of a window (the player's by default), then xdotool's commands.
     void mouse(QPoint at, const QStringList& then = {}, const QString& window = {});
     void click(QPoint at, const QString& window = {}) { mouse(at, {"click", "1"}, window); }
     // Kept as tests/artifacts/e2e/<name>/; null when none was taken.

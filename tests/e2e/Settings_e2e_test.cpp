@@ -60,7 +60,6 @@ TEST_F(SettingsE2E, PagesWriteTheDesktopFilesAndAnImportedBackgroundIsKeptAndDel
     // The association page, then the player page.
     click(row(2), sheet);
     for (int box : {0, 4}) click(kPage + QPoint(32, 28 + box * 32 + 11), sheet);  // MP3, OGG
-    EXPECT_NE(screenshot("settings-associations", sheet).copy(kBand), first.copy(kBand));
     click(row(3), sheet);
     click(kPage + QPoint(28, 104 + 11), sheet);  // 开机自动开启播放器
     click(kOk, sheet);
