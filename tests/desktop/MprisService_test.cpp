@@ -51,15 +51,20 @@ public:
 class MprisTest : public PlayerE2E {
 protected:
     MprisTest() { m_tools << "dbus-daemon"; }
+    void TearDown() override {
+        PlayerE2E::TearDown();  // the daemon ends with the other processes
+        QDBusConnection::disconnectFromBus("mpris-test-client");
+        QDBusConnection::disconnectFromBus("mpris-test-watcher");
+    }
+
     // A private bus, watched, and the player on it once its name is there.
     QProcess* startOnBus() {
         QProcess* daemon = run("dbus-daemon", {"--session", "--print-address", "--nofork"});
         EXPECT_TRUE(daemon->waitForReadyRead(10000));
         const QString address = QString::fromUtf8(daemon->readLine()).trimmed();
         m_env.insert("DBUS_SESSION_BUS_ADDRESS", address);
-        // Named after the bus, so no test reuses a connection to another test's ended bus.
-        m_client = QDBusConnection::connectToBus(address, address + " client");
-        QDBusConnection watching = QDBusConnection::connectToBus(address, address + " watcher");
+        m_client = QDBusConnection::connectToBus(address, "mpris-test-client");
+        QDBusConnection watching = QDBusConnection::connectToBus(address, "mpris-test-watcher");
         EXPECT_TRUE(watching.isConnected() && m_client.isConnected());
         EXPECT_TRUE(watching.connect(kService, kPath, kProperties, "PropertiesChanged", &m_watcher,
                                      SLOT(changed(QString, QVariantMap, QStringList))));
