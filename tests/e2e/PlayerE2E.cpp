@@ -50,7 +50,7 @@ void PlayerE2E::SetUp() {
 }
 
 void PlayerE2E::TearDown() {
-    // Asked to end first, so a compositor takes its helper clients along; killed when it won't.
+    // Asked to end first, so a compositor takes its own clients along; killed when it won't.
     for (auto& p : m_processes | std::views::reverse)
         if (!terminate(p.get(), 5000)) p->kill(), p->waitForFinished(10000);
 }

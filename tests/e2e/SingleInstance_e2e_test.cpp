@@ -66,7 +66,7 @@ TEST_F(SingleInstanceE2E, LaterStartsHandOverToAnInstanceThatReplacedAKilledOne)
     const QString last = musicFile("a last.mp3");  // sorts before the other: order is kept
     EXPECT_EQ(second({other, last}), 0);
     EXPECT_EQ(playList(), (QStringList{own, song, other, last}));
-    EXPECT_TRUE(terminate(first));  // as when the session ends
+    EXPECT_TRUE(terminate(first));  // as when the user logs out
     EXPECT_EQ(first->exitCode(), 0);
     EXPECT_FALSE(QFile::exists(m_server));
     EXPECT_FALSE(QFile::exists(m_server + ".lock"));
