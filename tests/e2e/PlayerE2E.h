@@ -1,53 +1,85 @@
 #pragma once
-// The built player on a private X server, driven as a user would with xdotool. Songs A to D
-// (generated FLAC, each its own tone) are what the tests hand over; what was heard is read from
-// the null output's capture. Screenshots go to tests/artifacts/e2e/.
+// The built player as real processes, driven as a user would: a private folder tree (data, run,
+// home, music), a private X server (Xvfb, xdotool, import) unless a suite brings its own display,
+// tone songs and what the null output's capture heard. Processes a test starts end with it, in
+// reverse order, so a display server outlives its clients. Screenshots go to tests/artifacts/e2e/.
 
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <QMap>
 #include <QPoint>
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <memory>
+
+// Failures show Qt's texts as text.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << text.toStdString(); }
+inline void PrintTo(const QStringList& list, std::ostream* os) { PrintTo(list.join(" | "), os); }
+
 class PlayerE2E : public ::testing::Test {
 protected:
-    // The songs' tones, A to D.
-    static const QList<int> kTones;
+    static const QList<int> kTones;  // the songs' tones, A to D
 
+    // Skips unless m_tools are installed; starts Xvfb when m_x11.
     void SetUp() override;
     void TearDown() override;
 
-    // A song of m_songSeconds seconds at dir/name.flac under the test's folder, titled "Song name"
-    // (and by m_songArtist when set).
-    QString song(const QString& dir, QChar name, int hz);
-    void writeConfig(const QString& autoplay);
-    // A player process; a first start (with a capture) returns once its window is mapped.
-    QProcess* start(const QStringList& args, const QString& capture = QString());
-    // Waits for the end of p (which may have come while events were processed).
-    static bool ended(QProcess* p);
-    QStringList xdotool(const QStringList& args);
-    void click(QPoint at);
-    void screenshot(const QString& name);
+    // A song of seconds at path (the format follows the name) in tone A + letter, titled
+    // "Song <letter>" by "Orvo Tones". Empty when ffmpeg failed.
+    QString song(const QString& path, int letter, int seconds = 6);
+    // A and B in music/album, C in music, D in drop, as m_songs.
+    void makeSongs(int seconds);
+    // The delivered settings, opaque, with values replaced by key.
+    void writeConfig(const QMap<QString, QString>& values = {});
+    // Any process, ended with the test.
+    QProcess* run(const QString& program, const QStringList& args, const QString& dir = {});
+    // A first player, returned once its socket answers and (on X11) its window is mapped; what
+    // it plays is captured for heard().
+    QProcess* player(const QStringList& args = {}, const QString& dir = {});
+    // A later start, waited for: its exit code, -1 when it did not end by itself.
+    int second(const QStringList& args, const QString& dir = {});
+    static bool ended(QProcess* p, int ms = 15000);
+    // SIGTERM, then waits: true when p exited by itself.
+    static bool terminate(QProcess* p, int ms = 15000);
+
+    // xdotool's output lines, empty when it failed or hung.
+    QStringList xdotool(const QStringList& args, int ms = 15000);
+    // The first visible window whose title matches the pattern.
+    QString window(const QString& title, int ms = 15000);
+    // The mouse to a point of a window (the player's by default), then xdotool's commands.
+    void mouse(QPoint at, const QStringList& then = {}, const QString& window = {});
+    void click(QPoint at, const QString& window = {}) { mouse(at, {"click", "1"}, window); }
+    // Kept as tests/artifacts/e2e/<name>/; null when none was taken.
+    QImage screenshot(const QString& name, const QString& window = {});
+
     // The songs heard so far, in order: each run of 0.1 s blocks dominated by one song's tone
     // ("A" .. "D"), "-" for a run of silence, runs shorter than 0.3 s left out.
-    QString heard(const QString& capture);
+    QString heard();
     // Waits until what was heard ends with tail.
-    bool hears(const QString& capture, const QString& tail, int ms = 15000);
-    // The paths in playlist.xml, joined by "|" (readable when a check fails).
-    QString playList() const;
+    bool hears(const QString& tail, int ms = 15000);
+    // Waits (at most ms) until the capture grows by more than a few blocks.
+    bool grows(int ms = 1000);
+
+    QStringList playList() const;
     QString config(const QString& key) const;
+    static QString text(const QString& path);
 
     QTemporaryDir m_root;
+    const QString m_data = m_root.path() + "/data";
+    QStringList m_tools = {"Xvfb", "xdotool", "ffmpeg"};
+    bool m_x11 = true;
+    QString m_program;
+    QStringList m_runAs;  // setpriv's options; empty: as ourselves
+    QString m_server;     // the single-instance socket
     QProcessEnvironment m_env;
-    QProcess m_xvfb;
-    QList<QProcess*> m_players;
-    QStringList m_songs;    // A, B in music/album, C in music, D in drop
-    int m_songSeconds = 6;  // long enough for a few clicks on a busy machine
-    QString m_songArtist;   // the songs' artist tag, none when empty
+    QStringList m_songs;
     QString m_window;
-    QString m_lastPlayed;
-    static constexpr int kBlock = 4410;
-    QMap<QString, QString> m_blocks;
+    QString m_capture;
+
+private:
+    QList<std::shared_ptr<QProcess>> m_processes;
+    QString m_blocks;
 };

@@ -1,17 +1,13 @@
-// The built player under a Wayland compositor: weston's headless backend, with its socket in a
+// The built player under a Wayland compositor: weston's headless backend, with its socket in the
 // private runtime folder. The window has to come up translucent (seen on weston's own
 // screenshots, which go to tests/artifacts/e2e/) and a handed-over file has to play. Skipped
 // when weston or Qt's Wayland platform plugin is not installed.
 
-#include "E2eSupport.h"
-
-#include <gtest/gtest.h>
+#include "PlayerE2E.h"
 
 #include <QtCore/qtestsupport_core.h>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QImage>
 #include <QLibraryInfo>
 
 #include <cmath>
@@ -19,10 +15,6 @@
 
 namespace {
 
-using namespace E2eSupport;
-
-constexpr char kProgram[] = ORVO_OUT_DIR "/OrvoPlayer";
-constexpr char kSocket[] = "orvo-e2e";
 constexpr int kWidth = 320, kHeight = 560;
 // Height of weston's panel, whose clock changes by itself.
 constexpr int kPanel = 40;
@@ -55,99 +47,52 @@ double seenThrough(const QImage& shown, const QImage& under, const QRect& box) {
     return shownOnly > 0 && underOnly > 0 ? both / std::sqrt(shownOnly * underOnly) : 0;
 }
 
-class WaylandE2E : public ::testing::Test {
+class WaylandE2E : public PlayerE2E {
 protected:
-    void SetUp() override {
-        const QString plugin =
-            QLibraryInfo::path(QLibraryInfo::PluginsPath) + "/platforms/libqwayland-generic.so";
-        if (const QStringList tools = missingTools({"weston", "weston-screenshooter", "ffmpeg"});
-            !tools.isEmpty() || !QFile::exists(plugin))
-            GTEST_SKIP() << "needs weston, weston-screenshooter, ffmpeg and Qt's Wayland plugin";
-        ASSERT_TRUE(m_root.isValid());
-        ASSERT_TRUE(QDir().mkdir(m_run, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-        ASSERT_TRUE(QDir().mkpath(m_root.path() + "/data"));
-        m_env = QProcessEnvironment::systemEnvironment();
-        m_env.remove("DISPLAY");  // nothing may fall back to X11
-        m_env.insert("XDG_RUNTIME_DIR", m_run);
-        m_env.insert("WAYLAND_DISPLAY", kSocket);
-        // --debug lets weston-screenshooter read the output; pixman renders into memory.
-        m_weston = &m_processes.start(
-            "weston",
-            {"--backend=headless-backend.so", "--use-pixman", "--no-config", "--debug",
-             "--idle-time=0", QStringLiteral("--socket=%1").arg(kSocket), "--width=800",
-             "--height=700", "--log=" + m_root.path() + "/weston.log"},
-            m_env);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(m_run + '/' + kSocket); }, 20000))
-            << "weston did not start";
-    }
-
-    // A screenshot of weston's output, also kept as tests/artifacts/e2e/wayland-<name>.png.
-    QImage screenshot(const QString& name) {
-        const QString dir = m_root.path() + "/shot-" + name;
-        QDir().mkpath(dir);
-        QProcess shooter;
-        shooter.setProcessEnvironment(m_env);
-        shooter.setWorkingDirectory(dir);
-        shooter.start("weston-screenshooter", {});
-        if (!shooter.waitForFinished(20000)) shooter.kill(), shooter.waitForFinished();
-        const QStringList shots = QDir(dir).entryList({"*.png"}, QDir::Files);
-        if (shots.size() != 1) return {};
-        const QString kept = ORVO_BUILD_DIR "/tests/artifacts/e2e/wayland-" + name + ".png";
-        QDir().mkpath(QFileInfo(kept).path());
-        QFile::remove(kept);
-        QFile::copy(dir + '/' + shots[0], kept);
-        const QImage shot(dir + '/' + shots[0]);
-        QFile::remove(dir + '/' + shots[0]);  // the next one of this name is then alone
-        return shot.convertToFormat(QImage::Format_RGB32);
-    }
-
-    QTemporaryDir m_root;
-    const QString m_run = m_root.path() + "/run";
-    QProcessEnvironment m_env;
-    Processes m_processes;
-    QProcess* m_weston = nullptr;
+    WaylandE2E() { m_tools = {"weston", "weston-screenshooter", "ffmpeg"}, m_x11 = false; }
 };
 
 TEST_F(WaylandE2E, TranslucentWindowComesUpAndAHandedOverFilePlays) {
-    const QString song = makeToneSong(m_root.path() + "/tone.flac", 1000);
+    if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::PluginsPath) +
+                       "/platforms/libqwayland-generic.so"))
+        GTEST_SKIP() << "needs Qt's Wayland plugin";
+    // --debug lets weston-screenshooter read the output; pixman renders into memory.
+    m_env.insert("WAYLAND_DISPLAY", "orvo-e2e");
+    QProcess* weston =
+        run("weston", {"--backend=headless-backend.so", "--use-pixman", "--no-config", "--debug",
+                       "--idle-time=0", "--socket=orvo-e2e", "--width=800", "--height=700",
+                       "--log=" + m_root.path() + "/weston.log"});
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return QFile::exists(m_env.value("XDG_RUNTIME_DIR") + "/orvo-e2e"); }, 20000))
+        << "weston did not start";
+    const QString song = this->song(m_root.path() + "/tone.flac", 0);
     ASSERT_FALSE(song.isEmpty());
-    QFile delivered(ORVO_SOURCE_DIR "/config.xml"), config(m_root.path() + "/data/config.xml");
-    ASSERT_TRUE(delivered.open(QIODevice::ReadOnly) && config.open(QIODevice::WriteOnly));
-    // The delivered settings have translucency on at opacity 255; 170 lets the desktop through.
-    QByteArray settings = delivered.readAll();
-    ASSERT_TRUE(settings.contains("<entransparent value=\"1\" />"));
-    settings.replace("<transparent value=\"255\" />", "<transparent value=\"170\" />");
-    config.write(settings);
-    config.close();
+    // Translucency on at 170 lets the desktop through.
+    writeConfig({{"entransparent", "1"}, {"transparent", "170"}});
     // The desktop once weston's start-up fade is over, with its pattern below the panel.
     // The fade's last steps change little, so two shots in a row can match while it runs:
     // the desktop has to stay the same over three shots 300 ms apart.
-    QImage desktop = screenshot("0-desktop"), previous;
+    QImage desktop = screenshot("wayland-0-desktop"), previous;
     ASSERT_FALSE(desktop.isNull()) << "no screenshot from weston";
     int alike = 0;
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
             QTest::qWait(300);
-            previous = std::exchange(desktop, screenshot("0-desktop"));
+            previous = std::exchange(desktop, screenshot("wayland-0-desktop"));
             const bool same = showsPattern(desktop) && belowPanel(desktop) == belowPanel(previous);
             alike = same ? alike + 1 : 0;
             return alike >= 2;
         },
         20000));
 
-    QProcessEnvironment env = m_env;
-    const QString capture = m_root.path() + "/heard.wav";
-    env.insert("QT_QPA_PLATFORM", "wayland");
+    m_env.insert("QT_QPA_PLATFORM", "wayland");
     // Qt's Wayland plugin leaves libwayland-client's queue and its own display data to the end
     // of the process, where the leak checker of a sanitizer build reports them; the program's own
     // memory is checked by the X11 runs.
-    const QString asan = env.value("ASAN_OPTIONS");
-    env.insert("ASAN_OPTIONS", (asan.isEmpty() ? QString() : asan + ':') + "detect_leaks=0");
-    env.insert("ORVO_AUDIO_OUTPUT", "null");
-    env.insert("ORVO_AUDIO_CAPTURE", capture);
-    env.insert("ORVO_DATA_DIR", m_root.path() + "/data");
-    QProcess& player = m_processes.start(kProgram, {song}, env);
-    ASSERT_TRUE(hearsTone(capture, 1000));
+    const QString asan = m_env.value("ASAN_OPTIONS");
+    m_env.insert("ASAN_OPTIONS", (asan.isEmpty() ? QString() : asan + ':') + "detect_leaks=0");
+    QProcess* player = this->player({song});
+    ASSERT_TRUE(hears("A"));
 
     // The window: about its area of the output changed, and translucent, part of what lies
     // under it shows through (weston's background is a pattern, so a translucent window's
@@ -157,7 +102,7 @@ TEST_F(WaylandE2E, TranslucentWindowComesUpAndAHandedOverFilePlays) {
     qsizetype changed = 0;
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
-            shown = screenshot("1-playing");
+            shown = screenshot("wayland-1-playing");
             changed = 0;
             window = QRect();
             if (shown.size() != desktop.size()) return false;
@@ -174,18 +119,10 @@ TEST_F(WaylandE2E, TranslucentWindowComesUpAndAHandedOverFilePlays) {
         << changed << " pixels changed";
     EXPECT_LT(changed, kWidth * kHeight * 14 / 10);
     EXPECT_NEAR(window.width(), kWidth, 40);
-    const double through = seenThrough(shown, desktop, window.adjusted(10, 10, -10, -10));
     // Measured: about 0.17 at this opacity, 0.00 for the same window opaque.
-    EXPECT_GT(through, 0.08);
-
-    EXPECT_TRUE(Processes::terminate(player));
-    EXPECT_EQ(m_weston->state(), QProcess::Running);
+    EXPECT_GT(seenThrough(shown, desktop, window.adjusted(10, 10, -10, -10)), 0.08);
+    EXPECT_TRUE(terminate(player));
+    EXPECT_EQ(weston->state(), QProcess::Running);
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
