@@ -19,28 +19,19 @@ using ::testing::Each;
 namespace {
 
 constexpr std::int64_t kToneBytes = 3LL * kRate * 8;  // the three-second tones
+double seconds(std::int64_t bytes) { return bytes / 8.0 / kRate; }
 
-using EngineTest = MediaTest;
-// A file and its slack in seconds (encoder padding, frame granularity) beyond 1 %.
-using FormatCase = std::pair<const char*, double>;
-const FormatCase kFormats[] = {{"tone1k.mp1", 0.0},  {"tone1k.mp2", 0.03}, {"tone1k.mp3", 0.05},
-                               {"tone1k.wma", 0.05}, {"tone1k.flac", 0.0}, {"tone1k.aac", 0.05},
-                               {"tone1k.ogg", 0.0},  {"tone1k.ape", 0.0}};
-
-// Plays `h` to its end, again from the middle, frees it; returns the first end and the seek's
-// result.
-std::pair<std::int64_t, bool> playTwiceAndFree(Handle h, std::chrono::milliseconds limit) {
-    EXPECT_TRUE(channelPlay(h));
-    EXPECT_TRUE(waitStopped(h, limit)) << "did not end";
-    const std::int64_t end = channelGetPosition(h);
-    const bool sought = channelSetPosition(h, channelGetLength(h) / 16 * 8);
-    channelPlay(h);
-    EXPECT_TRUE(waitStopped(h, limit)) << "did not end after a seek";
-    EXPECT_TRUE(streamFree(h));
-    return {end, sought};
-}
+// With the output up.
+class EngineTest : public MediaTest {
+protected:
+    void SetUp() override {
+        MediaTest::SetUp();
+        ASSERT_TRUE(IsSkipped() || init(-1, kRate));
+    }
+};
 
 TEST_F(EngineTest, LifeCycleAndActivity) {
+    OrvoAudio::free();
     OrvoAudio::free();  // not initialised: nothing happens
     EXPECT_EQ(outputKind(), OutputKind::None);
     EXPECT_EQ(outputRate(), 0);
@@ -55,7 +46,6 @@ TEST_F(EngineTest, LifeCycleAndActivity) {
     ASSERT_TRUE(init(-1, 48000));
     EXPECT_FALSE(init(-1, 44100));
     EXPECT_EQ(outputRate(), 48000);
-    OrvoAudio::free();
     OrvoAudio::free();
     ASSERT_TRUE(init(0, kRate));  // device 0: no sound, the null output
     EXPECT_EQ(outputKind(), OutputKind::Null);
@@ -87,7 +77,6 @@ TEST_F(EngineTest, LifeCycleAndActivity) {
 }
 
 TEST_F(EngineTest, AttributesEffectsAndDeadHandles) {
-    ASSERT_TRUE(init(-1, kRate));
     const Handle h = streamCreateFile(media("tone1k.flac"));
     ASSERT_NE(h, 0u);
     EXPECT_DOUBLE_EQ(channelBytes2Seconds(h, 8LL * kRate), 1.0);
@@ -136,7 +125,6 @@ TEST_F(EngineTest, AttributesEffectsAndDeadHandles) {
 }
 
 TEST_F(EngineTest, WidePathAndByteWindow) {
-    ASSERT_TRUE(init(-1, kRate));
     const std::string dir = mediaDir();
     const Handle h = streamCreateFile(std::u16string(dir.begin(), dir.end()) +
                                       u"/中文歌曲.mp3");  // an ASCII folder
@@ -160,7 +148,6 @@ TEST_F(EngineTest, WidePathAndByteWindow) {
 }
 
 TEST_F(EngineTest, BrokenFilesNeverCrashOrHang) {
-    ASSERT_TRUE(init(-1, kRate));
     // Not audio at all: no stream.
     for (const char* name :
          {"empty.mp3", "text.mp3", "text.flac", "header-only.mp3", "none.mp3", ""})
@@ -179,25 +166,31 @@ TEST_F(EngineTest, BrokenFilesNeverCrashOrHang) {
         const Handle h = streamCreateFile(media(std::string("broken/") + name));
         if (h == 0) continue;
         const std::int64_t length = channelGetLength(h);
-        EXPECT_LE(playTwiceAndFree(h, 20000ms).first, length + 8 * 4096);
+        EXPECT_TRUE(channelPlay(h));
+        EXPECT_TRUE(waitStopped(h)) << "did not end";
+        EXPECT_LE(channelGetPosition(h), length + 8 * 4096);
+        channelSetPosition(h, length / 16 * 8);
+        channelPlay(h);
+        EXPECT_TRUE(waitStopped(h)) << "did not end after a seek";
+        EXPECT_TRUE(streamFree(h));
     }
 }
 
 // Lengths the file gets wrong: a header that promises more than the data holds (a cut FLAC; a
 // cut MP3 is caught at open by the byte count of its Xing header and scanned), and ADTS AAC, whose
 // length FFmpeg estimates from the first frames (burst.aac: loud first, so about 1.3 s of its 4 s
-// are announced). The length grows ahead of the position, becomes what was played at the end, and
-// the end is reported there.
+// are announced); and files a light decoder opens that FFmpeg must finish. The length grows ahead
+// of the position, becomes what was played at the end, and the end is reported there.
 TEST_F(EngineTest, LengthFollowsWhatDecodes) {
-    ASSERT_TRUE(init(-1, kRate));
     const struct {
         const char* file;
         double announced;
         double decodesFrom, decodesTo;  // what FFmpeg's encoders leave in these bytes
     } cases[] = {{"broken/truncated.mp3", 1.2, 0.5, 1.5},
                  {"broken/truncated.flac", 3.0, 0.5, 1.5},
-                 {"burst.aac", 1.3, 3.9, 4.1}};
-    const auto seconds = [](std::int64_t bytes) { return bytes / 8.0 / kRate; };
+                 {"burst.aac", 1.3, 3.9, 4.1},
+                 {"broken/bad-crc.flac", 3.0, 2.9, 3.1},
+                 {"broken/rate-change.mp3", 4.1, 4.9, 5.1}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
         const Handle h = streamCreateFile(media(c.file));
@@ -219,55 +212,37 @@ TEST_F(EngineTest, LengthFollowsWhatDecodes) {
     }
 }
 
-bool mapsLibrary(const std::string& name) {
+bool mapsFfmpeg() {
     std::ifstream maps("/proc/self/maps");
-    std::string line;
-    while (std::getline(maps, line)) {
-        if (line.find(name) != std::string::npos) return true;
-    }
-    return false;
+    return std::string((std::istreambuf_iterator<char>(maps)), {}).find("libavformat") !=
+           std::string::npos;
 }
 
-// FFmpeg's tree of libraries is loaded by the first file that needs it, not before.
+// FFmpeg's tree of libraries is loaded by the first file that needs it (at its open), not before.
 TEST_F(EngineTest, FfmpegLoadsOnlyForFilesThatNeedIt) {
-    if (mapsLibrary("libavformat")) GTEST_SKIP() << "an earlier test in this process loaded it";
-    ASSERT_TRUE(init(-1, kRate));
-    for (const char* file : {"tone1k.mp3", "tone1k.flac", "tone1k.ogg", "tone1k.mp2"}) {
+    if (mapsFfmpeg()) GTEST_SKIP() << "an earlier test in this process loaded it";
+    for (const char* file :
+         {"tone1k.mp3", "tone1k.flac", "tone1k.ogg", "tone1k.mp2", "tone1k.wma"}) {
         SCOPED_TRACE(file);
+        const bool wma = std::string(file).ends_with(".wma");
         const Handle h = streamCreateFile(media(file));
         ASSERT_NE(h, 0u);
+        EXPECT_EQ(mapsFfmpeg(), wma);
         ASSERT_TRUE(channelPlay(h));
         ASSERT_TRUE(waitStopped(h));
+        EXPECT_NEAR(seconds(channelGetPosition(h)), 3.0, 0.1);
         EXPECT_TRUE(streamFree(h));
-        EXPECT_FALSE(mapsLibrary("libavformat"));
-    }
-    const Handle wma = streamCreateFile(media("tone1k.wma"));
-    ASSERT_NE(wma, 0u);
-    EXPECT_TRUE(mapsLibrary("libavformat"));
-    ASSERT_TRUE(channelPlay(wma));
-    ASSERT_TRUE(waitStopped(wma));
-    EXPECT_NEAR(channelGetPosition(wma) / 8.0 / kRate, 3.0, 0.1);
-    EXPECT_TRUE(streamFree(wma));
-    // Opened by a light decoder, finished by the plugin: they play to their ends.
-    for (const auto& [file, seconds] :
-         {std::pair{"broken/bad-crc.flac", 3.0}, std::pair{"broken/rate-change.mp3", 5.0}}) {
-        SCOPED_TRACE(file);
-        const Handle h = streamCreateFile(media(file));
-        ASSERT_NE(h, 0u);
-        ASSERT_TRUE(channelPlay(h));
-        ASSERT_TRUE(waitStopped(h));
-        EXPECT_NEAR(channelGetPosition(h) / 8.0 / kRate, seconds, 0.1);
-        EXPECT_TRUE(streamFree(h));
+        EXPECT_EQ(mapsFfmpeg(), wma);
     }
 }
 
 TEST_F(EngineTest, FreeingPlayingStreamsLeavesNoThreads) {
-    ASSERT_TRUE(init(-1, kRate));
     const int baseline = threadCount();
     Handle last = 0;
     for (int round = 0; round < 5; ++round) {
         std::vector<Handle> handles;
-        for (const auto& [name, slack] : kFormats) {
+        for (const char* name : {"tone1k.mp1", "tone1k.mp2", "tone1k.mp3", "tone1k.wma",
+                                 "tone1k.flac", "tone1k.aac", "tone1k.ogg", "tone1k.ape"}) {
             const Handle h = streamCreateFile(media(name));
             ASSERT_GT(h, last);  // never reused
             last = h;
@@ -283,6 +258,49 @@ TEST_F(EngineTest, FreeingPlayingStreamsLeavesNoThreads) {
     // Opening alone starts no thread.
     streamCreateFile(media("tone1k.mp3"));
     EXPECT_EQ(threadCount(), baseline);
+}
+
+// Freeing never waits for a decoder: one deep in a seek that must decode its way from the start
+// of a long file is let go at once by streamFree() and by free(), and its thread still ends soon
+// after. Ten hours of 4-bit ADPCM at 200 Hz in a container FFmpeg cannot seek in (3.6 MB): a seek
+// to the end decodes (and resamples) everything before it, many seconds of work.
+TEST_F(EngineTest, FreeLetsGoOfADecoderDeepInALongSeekAtOnce) {
+    const std::string path = tempPath("long.vag");
+    {
+        constexpr std::uint32_t kSourceRate = 200, kBytes = kSourceRate * 36000 / 2;
+        std::ofstream out(path, std::ios::binary);
+        const auto le = [&](std::uint32_t v, int bytes) {
+            for (int i = 0; i < bytes; ++i) out.put(static_cast<char>(v >> (8 * i)));
+        };
+        out.write("KVAG", 4);
+        le(kBytes, 4), le(kSourceRate, 4), le(0, 2);  // data size, rate, mono
+        for (std::uint32_t i = 0; i < kBytes; i += 8)
+            out.write("\x17\x9a\x3c\xe5\x51\xc8\x2f\x86", 8);
+    }
+    for (const bool all : {false, true}) {
+        SCOPED_TRACE(all ? "free" : "streamFree");
+        OrvoAudio::free();
+        const int idle = threadCount();
+        ASSERT_TRUE(init(-1, kRate));
+        const int up = threadCount();
+        const Handle h = streamCreateFile(path);
+        ASSERT_NE(h, 0u);
+        const std::int64_t length = channelGetLength(h);
+        ASSERT_GT(channelBytes2Seconds(h, length), 35000.0);
+        ASSERT_TRUE(channelPlay(h));
+        ASSERT_TRUE(channelSetPosition(h, length - channelSeconds2Bytes(h, 60.0)));
+        std::this_thread::sleep_for(100ms);  // the decoder is now decoding towards the target
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_TRUE(all ? (OrvoAudio::free(), true) : streamFree(h));
+        // The bug took as long as the whole seek: 12 s here, far more under a sanitizer. A free
+        // that hands the thread off takes milliseconds, but ThreadSanitizer under load has shown
+        // 1.2 s.
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
+        EXPECT_EQ(channelGetLength(h), -1);
+        // And the decoder really stops (it is not left running in the background).
+        EXPECT_TRUE(waitFor([&] { return threadCount() <= (all ? idle : up); }, 5s));
+    }
+    std::filesystem::remove(path);
 }
 
 // Runs body(thread, its rng) in a loop on `count` threads until `done`; false after `limit`.
@@ -303,10 +321,11 @@ bool runThreads(int count, const std::function<void(int, std::mt19937&)>& body,
 }
 
 TEST_F(EngineTest, ConcurrentCallsFromManyThreads) {
-    ASSERT_TRUE(init(-1, kRate));
     std::vector<Handle> handles;
     for (int i = 0; i < 4; ++i) handles.push_back(streamCreateFile(media("tone1k.flac")));
-    const auto calls = [&](int, std::mt19937& rng) {
+    // Every thread gets through its share of calls: none is stuck behind a lock another holds.
+    std::array<std::atomic<int>, 4> done{};
+    const auto calls = [&](int t, std::mt19937& rng) {
         const Handle h = handles[rng() % handles.size()];
         const unsigned op = rng() % 8, r = rng();
         if (op == 0) channelPlay(h, r % 2);
@@ -321,15 +340,10 @@ TEST_F(EngineTest, ConcurrentCallsFromManyThreads) {
         if (op == 5) channelGetPosition(h);
         if (op == 6) channelIsActive(h);
         if (op == 7 && r % 200 == 0) streamFree(h);  // a stream goes now and then
-    };
-    // Every thread gets through its share of calls: none is stuck behind a lock another holds.
-    std::array<std::atomic<int>, 4> done{};
-    const auto counted = [&](int t, std::mt19937& rng) {
-        calls(t, rng);
         ++done[t];
     };
     EXPECT_TRUE(runThreads(
-        4, counted,
+        4, calls,
         [&] {
             return std::all_of(done.begin(), done.end(), [](const auto& n) { return n >= 2000; });
         },
@@ -341,6 +355,7 @@ TEST_F(EngineTest, ConcurrentCallsFromManyThreads) {
 // Two threads bring the output up and down while a third plays: an init() must not start an
 // output while a free() elsewhere still runs the old one, and nothing is used after its free.
 TEST_F(EngineTest, InitAndFreeRaceWithPlayback) {
+    OrvoAudio::free();
     const int baseline = threadCount();
     std::atomic<int> cycles{0}, played{0};
     const auto work = [&](int t, std::mt19937&) {
@@ -370,9 +385,9 @@ TEST_F(EngineTest, RealWorldFilesAgreeWithTheOracle) {
     if (dir.empty()) GTEST_SKIP() << "no corpus";
     const std::vector<CorpusOracle::Entry> oracle = CorpusOracle::load();
     ASSERT_FALSE(oracle.empty()) << "no oracle table: see the test orvo_corpus_oracle_setup";
+    OrvoAudio::free();
     setenv("ORVO_AUDIO_SPEED", "200", 1);  // a few minutes each in real time
     ASSERT_TRUE(init(-1, kRate));
-    const auto seconds = [](std::int64_t bytes) { return bytes / 8.0 / kRate; };
     // Frame granularity, encoder delay and resampler tails; lengths are given to 10 ms.
     const auto tolerance = [](double s) { return std::max(0.06, s * 0.01); };
     int compared = 0;
@@ -385,16 +400,12 @@ TEST_F(EngineTest, RealWorldFilesAgreeWithTheOracle) {
         }
         for (int b = 0; b < 10; ++b)
             fxSetParameters(channelSetFxParamEq(h), {1000.0f, 12.0f, 6.0f});
-        if (entry.announcedSeconds > 0.0) {
-            // The header's promise, or what decodes where the decoder scanned a header that lies.
-            const double length = seconds(channelGetLength(h));
-            const auto near = [&](double want) {
-                return want > 0.0 && std::abs(length - want) <= tolerance(want);
-            };
-            EXPECT_TRUE(near(entry.announcedSeconds) || near(entry.decodedSeconds))
-                << length << " s; announced " << entry.announcedSeconds << " s, decoded "
-                << entry.decodedSeconds << " s";
-        }
+        // The header's promise, or what decodes where the decoder scanned a header that lies.
+        const double length = seconds(channelGetLength(h));
+        const auto near = [&](double s) { return s > 0.0 && std::abs(length - s) <= tolerance(s); };
+        EXPECT_TRUE(entry.announcedSeconds <= 0.0 || near(entry.announcedSeconds) ||
+                    near(entry.decodedSeconds))
+            << length;
         EXPECT_TRUE(channelPlay(h));
         EXPECT_TRUE(waitStopped(h, 60000ms)) << "did not end";
         const std::int64_t end = channelGetPosition(h);
@@ -415,34 +426,16 @@ TEST_F(EngineTest, RealWorldFilesAgreeWithTheOracle) {
 
 constexpr std::array<float, 10> kBands = {31, 62, 125, 250, 500, 1000, 2000, 4000, 8000, 16000};
 
-class FormatTest : public MediaTest, public ::testing::WithParamInterface<FormatCase> {};
-
-TEST_P(FormatTest, PlaysItsWholeLengthWithTheTone) {
-    const PlayResult r = playToEnd(media(GetParam().first));
-    ASSERT_TRUE(r.ended) << "did not open or end in time";
-    ASSERT_TRUE(r.capture.has_value());
-    const Wav& wav = *r.capture;
-    EXPECT_EQ(wav.rate, kRate);
-    const double tolerance = 3.0 * 0.01 + GetParam().second;
-    EXPECT_NEAR(r.lengthBytes / 8.0 / kRate, 3.0, tolerance);
-    EXPECT_NEAR(wav.seconds(), 3.0, tolerance);
-    EXPECT_EQ(r.endPositionBytes / 8, static_cast<std::int64_t>(wav.frames()));  // all was heard
-    for (int ch = 0; ch < 2; ++ch) {
-        const double amp = toneAmplitude(wav, ch, 1000.0);
-        EXPECT_NEAR(toDb(amp / 0.5), 0.0, 1.0) << "channel " << ch;
-        // The tone is nearly all there is.
-        EXPECT_GT(amp / std::sqrt(2.0) / rms(wav, ch, kRate / 2, kRate), 0.95) << "channel " << ch;
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(AllFormats, FormatTest, ::testing::ValuesIn(kFormats),
-                         [](const auto& info) { return std::string(info.param.first).substr(7); });
-
+// What the capture heard, all of it and on the channel it belongs to (each format's tone is
+// Decoder_test's).
 TEST_F(MediaTest, EachChannelKeepsItsOwnTone) {
     const PlayResult r = playToEnd(media("stereo.flac"));
     ASSERT_TRUE(r.capture.has_value());
     const Wav& wav = *r.capture;
+    EXPECT_EQ(wav.rate, kRate);
     ASSERT_NEAR(wav.seconds(), 4.0, 0.01);
+    EXPECT_EQ(r.lengthBytes, r.endPositionBytes);
+    EXPECT_EQ(r.endPositionBytes / 8, static_cast<std::int64_t>(wav.frames()));
     EXPECT_NEAR(toneAmplitude(wav, 0, 1000.0, kRate, kRate), 0.5, 0.01);
     EXPECT_NEAR(toneAmplitude(wav, 1, 3000.0, kRate, kRate), 0.5, 0.01);
     EXPECT_LT(toneAmplitude(wav, 0, 3000.0, kRate, kRate), 0.001);
@@ -462,14 +455,11 @@ TEST_F(MediaTest, VolumeRampsWithoutJumpsAndSixteenBitCaptureClamps) {
             std::this_thread::sleep_for(3ms);
         }
     };
-    const PlayResult full = playToEnd(media("tone1k.flac"), {}, true);
     const PlayResult half = playToEnd(media("tone1k.flac"), halve, true);
     const PlayResult loud = playToEnd(media("tone1k.flac"), boost, true);
     const PlayResult toggled = playToEnd(media("tone1k.flac"), {}, false, toggle);
-    ASSERT_TRUE(full.capture && half.capture && loud.capture && toggled.capture);
-    const double a = toneAmplitude(*full.capture, 0, 1000.0);
-    EXPECT_NEAR(a, 0.5, 0.001);
-    EXPECT_NEAR(toneAmplitude(*half.capture, 0, 1000.0) / a, 0.5, 0.005);
+    ASSERT_TRUE(half.capture && loud.capture && toggled.capture);
+    EXPECT_NEAR(toneAmplitude(*half.capture, 0, 1000.0), 0.25, 0.002);
     EXPECT_EQ(loud.capture->frames(), 3u * kRate);
     const auto [lo, hi] =
         std::minmax_element(loud.capture->samples.begin(), loud.capture->samples.end());
@@ -509,22 +499,19 @@ TEST_F(MediaTest, TenBandsGiveTheCombinedResponse) {
 
 class SeekTest : public MediaTest, public ::testing::WithParamInterface<const char*> {};
 
-TEST_P(SeekTest, SeekBeforePlayStartsExactlyThere) {
+TEST_P(SeekTest, SeekBeforeAndWhilePlayingTakesEffectAtOnce) {
     // 29.5 s: half a second of 2 kHz, then the 4 kHz step at 30 s. The length heard shows where it
     // started (what follows a decoder's seek is Decoder_test's).
-    const PlayResult r = playToEnd(media(GetParam()), [](Handle h) {
+    const PlayResult first = playToEnd(media(GetParam()), [](Handle h) {
         EXPECT_TRUE(channelSetPosition(h, channelSeconds2Bytes(h, 29.5)));
         EXPECT_EQ(channelGetPosition(h), channelSeconds2Bytes(h, 29.5));
     });
-    ASSERT_TRUE(r.ended && r.capture);
-    const Wav& wav = *r.capture;
+    ASSERT_TRUE(first.ended && first.capture);
     const bool lossless = std::string(GetParam()).ends_with(".flac");
-    EXPECT_NEAR(wav.seconds(), 10.5, lossless ? 0.001 : 0.06);
-    EXPECT_NEAR(toneAmplitude(wav, 0, 2000, 0, kRate / 4), 0.5, 0.05);
-    EXPECT_NEAR(toneAmplitude(wav, 0, 4000, kRate, kRate), 0.5, 0.05);
-}
+    EXPECT_NEAR(first.capture->seconds(), 10.5, lossless ? 0.001 : 0.06);
+    EXPECT_NEAR(toneAmplitude(*first.capture, 0, 2000, 0, kRate / 4), 0.5, 0.05);
+    EXPECT_NEAR(toneAmplitude(*first.capture, 0, 4000, kRate, kRate), 0.5, 0.05);
 
-TEST_P(SeekTest, SeekWhilePlayingTakesEffectAtOnce) {
     double before = -1;  // seconds
     const PlayResult r = playToEnd(media(GetParam()), {}, false, [&](Handle h) {
         waitFor([h] { return channelGetPosition(h) >= channelSeconds2Bytes(h, 1.0); });

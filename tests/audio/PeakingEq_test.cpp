@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <limits>
 
 #include "AudioTestSupport.h"
@@ -39,15 +40,12 @@ TEST(PeakingEq, GainAtTheCentreBandEdgesAndFarAway) {
             const double edge = centre < 10000 ? centre * std::sqrt(2.0) : centre / std::sqrt(2.0);
             EXPECT_NEAR(measuredGainDb(eq, edge) / gain, 0.5, centre < 10000 ? 0.1 : 0.25);
             // Everywhere the textbook curve: the full gain at the centre, transparent far away.
-            const double far = centre < 2000 ? centre * 16 : centre / 16;
-            EXPECT_NEAR(peakingMagnitudeDb(centre, 1, gain, far), 0.0, 0.25);
-            for (const double f : {centre, centre / 4, edge, far})
+            for (const double f :
+                 {centre, centre / 4, edge, centre < 2000 ? centre * 16 : centre / 16})
                 EXPECT_NEAR(measuredGainDb(eq, f), peakingMagnitudeDb(centre, 1, gain, f), 0.05)
                     << f;
         }
     }
-    const auto c = OrvoAudio::peakingCoeffs(250.0, 12.0, -4.0, kRate);
-    EXPECT_NEAR(OrvoAudioTest::toDb((c.b0 + c.b1 + c.b2) / (1.0 + c.a1 + c.a2)), 0.0, 0.01);
 }
 
 TEST(PeakingEq, NewFilterIsFlatChangesApplyWhileRunningAndAreClamped) {
@@ -59,11 +57,11 @@ TEST(PeakingEq, NewFilterIsFlatChangesApplyWhileRunningAndAreClamped) {
     EXPECT_NEAR(measuredGainDb(eq, 1000.0), 0.0, 0.05);
 
     ASSERT_TRUE(eq.setParameters({1000.0f, 12.0f, 40.0f}));
-    EXPECT_EQ(eq.parameters().gainDb, 15.0f);
+    EXPECT_NEAR(measuredGainDb(eq, 1000.0), 15.0, 0.05);  // clamped
     ASSERT_TRUE(eq.setParameters({5.0f, 100.0f, -99.0f}));
-    EXPECT_EQ(eq.parameters().centerHz, 20.0f);
-    EXPECT_EQ(eq.parameters().bandwidthSemitones, 36.0f);
-    EXPECT_EQ(eq.parameters().gainDb, -15.0f);
+    EXPECT_EQ((std::array{eq.parameters().centerHz, eq.parameters().bandwidthSemitones,
+                          eq.parameters().gainDb}),
+              (std::array{20.0f, 36.0f, -15.0f}));
     EXPECT_FALSE(eq.setParameters({1000.0f, std::numeric_limits<float>::infinity(), 0.0f}));
     EXPECT_FALSE(eq.setParameters({std::nanf(""), 12.0f, 0.0f}));
     EXPECT_EQ(eq.parameters().gainDb, -15.0f);  // unchanged

@@ -4,6 +4,7 @@
 // that records what the window would be told.
 
 #include "core/AudioLibrary.h"
+#include "core/Playback.h"
 #include "core/PlayerView.h"
 #include "core/StoreBinding.h"
 #include "core/TagReaderBinding.h"
@@ -48,6 +49,7 @@ protected:
         qputenv("ORVO_AUDIO_SPEED", "20");
         m_api = AudioLibrary::api();
         ASSERT_TRUE(m_api && m_api->init(-1, 44100));
+        m_playback.setApi(m_api);
     }
     void TearDown() override {
         if (m_api) m_api->free();
@@ -71,4 +73,6 @@ protected:
 
     const OrvoAudio::Api* m_api = nullptr;
     RecordingView m_view;
+    QList<tagFileListInfo> m_items;
+    Playback m_playback{&m_items, &m_view};
 };

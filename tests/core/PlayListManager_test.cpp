@@ -1,24 +1,19 @@
-// The play list's operations on real files, the real tag reader and the real store.
+// The play list's operations on real files, the real tag reader and the real store, rows removed
+// and moved while a song plays included.
 
 #include "core/PlayListManager.h"
 #include "CoreTestSupport.h"
-#include "core/Playback.h"
 
 namespace {
 
 class PlayListManagerTest : public CoreFixture {
 protected:
-    void SetUp() override {
-        CoreFixture::SetUp();
-        if (IsSkipped()) return;
-        m_playback.setApi(m_api);
-    }
-    QStringList titles() const {
+    static QStringList titles(const QList<tagFileListInfo>& items) {
         QStringList out;
-        for (const tagFileListInfo& e : m_items) out << e.title;
+        for (const tagFileListInfo& e : items) out << e.title;
         return out;
     }
-    QStringList paths(const QList<tagFileListInfo>& items) const {
+    static QStringList paths(const QList<tagFileListInfo>& items) {
         QStringList out;
         for (const tagFileListInfo& e : items) out << e.path;
         return out;
@@ -28,10 +23,10 @@ protected:
         StoreBinding::LoadPlayList(&items);
         return items;
     }
-    // A copy of a generated file under a new name in the data folder; the ID3v2 tag stripped.
-    QString copy(const QString& from, const QString& to, bool stripTag = false) {
+    // A copy of a generated file under a new name in the data folder, its ID3v2 tag stripped.
+    QString copyUntagged(const QString& from, const QString& to) {
         QByteArray bytes = read(media(from));
-        if (stripTag && bytes.startsWith("ID3")) {
+        if (bytes.startsWith("ID3")) {
             const auto b = [&](int i) { return qint64(quint8(bytes[i])); };
             bytes = bytes.mid(10 + (b(6) << 21 | b(7) << 14 | b(8) << 7 | b(9)));
         }
@@ -39,14 +34,12 @@ protected:
         return file(to);
     }
 
-    QList<tagFileListInfo> m_items;
-    Playback m_playback{&m_items, &m_view};
     PlayListManager m_manager{m_items, m_playback, &m_view};
 };
 
 TEST_F(PlayListManagerTest, TitlesPerSourceAndFilesThatCannotBeOpened) {
     const QString tagged = media("tone1k.mp3");
-    const QString untagged = copy("tone1k.mp3", "01.Intro.mp3", true);
+    const QString untagged = copyUntagged("tone1k.mp3", "01.Intro.mp3");
     const QString text = media("broken/text.mp3");
     const QString empty = media("broken/empty.mp3");
     const QStringList files = {tagged, untagged, text, empty, tagged};
@@ -55,8 +48,9 @@ TEST_F(PlayListManagerTest, TitlesPerSourceAndFilesThatCannotBeOpened) {
     m_manager.AddFileToList(tagged);
     m_manager.AddFileToList(text);
     m_manager.AddFileToList(QString());  // nothing to add
-    EXPECT_EQ(titles(), (QStringList{"一千赫兹 MP3 - 欧沃测试乐队", "01", "text", "empty",
-                                     "一千赫兹 MP3 - 欧沃测试乐队", "一千赫兹 MP3", "text"}));
+    EXPECT_EQ(titles(m_items),
+              (QStringList{"一千赫兹 MP3 - 欧沃测试乐队", "01", "text", "empty",
+                           "一千赫兹 MP3 - 欧沃测试乐队", "一千赫兹 MP3", "text"}));
     // Saved after every change, in order, duplicates kept.
     EXPECT_EQ(paths(saved()), paths(m_items));
     EXPECT_EQ(saved().value(1).title, "01");
@@ -138,6 +132,66 @@ TEST_F(PlayListManagerTest, ManyFilesArriveInChunksInOrderWithProgress) {
     EXPECT_EQ(paths(m_items), files);
     EXPECT_EQ(m_items.value(299).title, "299");
     EXPECT_EQ(m_view.progress, (QStringList{"0/300", "256/300"}));
+}
+
+// Removing and moving rows while a song plays: the list, playlist.xml, the song and where the
+// window is told its row went (which carries the playing mark).
+TEST_F(PlayListManagerTest, RowsMoveAndGoAroundThePlayingSongWhichStopsOnlyWhenRemoved) {
+    const QStringList files = {media("tone1k.mp3"), media("tone1k.ogg"), media("tone1k.flac"),
+                               media("tone8k.flac"), media("stereo.flac")};
+    const struct {
+        const char* what;
+        bool remove;
+        QList<int> rows;
+        int before;
+        int playing;        // the row playing before the edit
+        const char* order;  // the list after it
+        int current;        // the current row after it; the playing song's unless it was removed
+    } edits[] = {
+        {"remove around it", true, {0, 3}, 0, 2, "BCE", 1},
+        {"move across it", false, {0, 1}, 4, 2, "CDABE", 0},
+        {"move it up", false, {4, 2}, 1, 2, "ACEBD", 1},
+        {"move to the end", false, {1, 3}, 5, 1, "ACEBD", 3},
+        {"remove it: the next row becomes current", true, {2, 4}, 0, 2, "ABD", 2},
+        {"remove all", true, {4, 3, 2, 1, 0}, 0, 0, "", 0},
+        {"rows out of range and repeated ignored", true, {-1, 7, 1, 1}, 0, 2, "ACDE", 1},
+        {"gap out of range", false, {0}, 6, 2, "ABCDE", 2},
+        {"gap within the moved rows", false, {1, 2}, 2, 2, "ABCDE", 2},
+        {"no row in range", true, {5, -2}, 0, 0, "ABCDE", 0},
+    };
+    for (const auto& e : edits) {
+        SCOPED_TRACE(e.what);
+        m_items.clear();
+        for (int i = 0; i < files.size(); ++i) m_items.append({QString(QChar('A' + i)), files[i]});
+        ASSERT_TRUE(m_playback.PlayIndex(e.playing, 1));
+        const OrvoAudio::Handle stream = m_playback.stream();
+        QFile::remove(file("playlist.xml"));
+        m_view.take();
+        m_view.rearranged.clear();
+
+        const bool changed =
+            e.remove ? m_manager.RemoveRows(e.rows) : m_manager.MoveRows(e.rows, e.before);
+        EXPECT_EQ(titles(m_items).join(""), e.order);
+        EXPECT_EQ(changed, titles(m_items).join("") != "ABCDE");
+        // Saved exactly when something changed.
+        EXPECT_EQ(QFile::exists(file("playlist.xml")), changed);
+        EXPECT_EQ(titles(saved()).join(""), changed ? e.order : "");
+        ASSERT_EQ(m_view.rearranged.size(), changed ? 1 : 0);
+        EXPECT_EQ(m_playback.currentIndex(), e.current);
+        if (!QString(e.order).contains(QChar('A' + e.playing))) {
+            EXPECT_FALSE(m_playback.isPlaying());
+            EXPECT_EQ(m_view.rearranged[0][e.playing], -1);  // the mark goes with the row
+            EXPECT_EQ(m_playback.currentPath(), QString());
+            EXPECT_EQ(m_view.take(), QStringList{"stop"});
+            continue;
+        }
+        // Still the same stream, not started anew, and its mark where its row went.
+        EXPECT_TRUE(m_playback.isPlaying());
+        EXPECT_EQ(m_playback.stream(), stream);
+        EXPECT_EQ(m_playback.currentPath(), files[e.playing]);
+        EXPECT_EQ(changed ? m_view.rearranged[0][e.playing] : e.current, e.current);
+        EXPECT_EQ(m_view.take(), QStringList{});
+    }
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 // Playback on the real audio library (fast null output) and, for the progress arithmetic that
 // real files cannot provoke on demand, on a scripted table of the same interface.
 
-#include "core/Playback.h"
 #include "CoreTestSupport.h"
 
 namespace {
@@ -12,17 +11,8 @@ protected:
         CoreFixture::SetUp();
         if (IsSkipped()) return;
         for (const char* name : {"tone1k.flac", "tone8k.flac", "stereo.flac"})
-            m_list.append({QString::fromLatin1(name).section('.', 0, 0), media(name)});
-        m_playback.setApi(m_api);
+            m_items.append({QString::fromLatin1(name).section('.', 0, 0), media(name)});
     }
-    // Ticks timer 1 until the song ends.
-    Playback::Progress runToEnd() {
-        Playback::Progress p;
-        EXPECT_TRUE(until([&] { return (p = m_playback.OnProgressTimer(200)).ended; }));
-        return p;
-    }
-    QList<tagFileListInfo> m_list;
-    Playback m_playback{&m_list, &m_view};
 };
 
 TEST_F(PlaybackTest, EndOfTheLastSongStopsOrWrapsToTheFirstWithListLoop) {
@@ -31,7 +21,8 @@ TEST_F(PlaybackTest, EndOfTheLastSongStopsOrWrapsToTheFirstWithListLoop) {
         m_playback.setLoop(loop);
         ASSERT_TRUE(m_playback.PlayIndex(2, 1));
         EXPECT_EQ(m_view.take(), (QStringList{"stop", "mark 2 1", "start stereo"}));
-        const Playback::Progress p = runToEnd();
+        Playback::Progress p;  // timer 1 ticks until the song ends
+        EXPECT_TRUE(until([&] { return (p = m_playback.OnProgressTimer(200)).ended; }));
         EXPECT_EQ(p.advanced, loop);
         EXPECT_EQ(m_playback.isPlaying(), loop);
         const QStringList wrapped = {"stop", "stop", "mark 0 1", "start tone1k"};
@@ -58,11 +49,11 @@ TEST_F(PlaybackTest, NextWrapsPreviousStaysAtTheFirstAndThePlayButtonPlaysTheLis
     for (const auto& [step, index] : steps) {
         EXPECT_TRUE((m_playback.*step)());
         EXPECT_EQ(m_playback.currentIndex(), index);
-        EXPECT_EQ(m_playback.currentPath(), m_list[index].path);
+        EXPECT_EQ(m_playback.currentPath(), m_items[index].path);
     }
     EXPECT_EQ(m_view.take().mid(0, 3), (QStringList{"stop", "mark 2 1", "start stereo"}));
     // An empty list plays nothing; a file that cannot be opened changes nothing.
-    m_list.clear();
+    m_items.clear();
     EXPECT_FALSE(m_playback.Next());
     EXPECT_FALSE(m_playback.isPlaying());
     EXPECT_FALSE(m_playback.PlayFile(media("broken/text.mp3")));
@@ -132,26 +123,20 @@ TEST_F(PlaybackTest, MutedAtStartThenUnmutedAndEffectKeptForTheNextSong) {
 namespace scripted {
 std::int64_t length = 0, position = 0;
 OrvoAudio::Activity activity = OrvoAudio::Activity::Playing;
-OrvoAudio::Handle create(const std::u16string&, std::uint64_t, std::uint64_t) { return 7; }
-bool ok(OrvoAudio::Handle) { return true; }
-bool play(OrvoAudio::Handle, bool) { return true; }
-OrvoAudio::Activity active(OrvoAudio::Handle) { return activity; }
-std::int64_t getLength(OrvoAudio::Handle) { return length; }
-std::int64_t getPosition(OrvoAudio::Handle) { return position; }
-double toSeconds(OrvoAudio::Handle, std::int64_t bytes) { return bytes / 1000.0; }
-OrvoAudio::Handle fx(OrvoAudio::Handle) { return 0; }
-bool volume(OrvoAudio::Handle, float) { return true; }
 OrvoAudio::Api table() {
+    using H = OrvoAudio::Handle;
     OrvoAudio::Api api{};
-    api.streamCreateFileUtf16 = create;
-    api.streamFree = api.channelStop = ok;
-    api.channelPlay = play;
-    api.channelIsActive = active;
-    api.channelGetLength = getLength;
-    api.channelGetPosition = getPosition;
-    api.channelBytes2Seconds = toSeconds;
-    api.channelSetFxParamEq = fx;
-    api.channelSetVolume = volume;
+    api.streamCreateFileUtf16 = [](const std::u16string&, std::uint64_t, std::uint64_t) -> H {
+        return 7;
+    };
+    api.streamFree = api.channelStop = [](H) { return true; };
+    api.channelPlay = [](H, bool) { return true; };
+    api.channelIsActive = [](H) { return activity; };
+    api.channelGetLength = [](H) { return length; };
+    api.channelGetPosition = [](H) { return position; };
+    api.channelBytes2Seconds = [](H, std::int64_t bytes) { return bytes / 1000.0; };
+    api.channelSetFxParamEq = [](H) -> H { return 0; };
+    api.channelSetVolume = [](H, float) { return true; };
     return api;
 }
 }  // namespace scripted

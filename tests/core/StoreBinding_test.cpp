@@ -1,20 +1,11 @@
 // The binding loads the real store library by file name around every call.
 
-#include "core/StoreBinding.h"
+#include "CoreTestSupport.h"
 #include "core/ConfigKeys.h"
-#include "tests/store/DataDirFixture.h"
 
 using namespace ConfigKeys;
 using SB = StoreBinding;
-
-class StoreBindingTest : public DataDirFixture {
-protected:
-    void SetUp() override {
-        DataDirFixture::SetUp();
-        write("config.xml", read(ORVO_SOURCE_DIR "/config.xml"));
-        SB::setLibraryPath(ORVO_OUT_DIR "/libOrvo_XMLCtrl.so");  // set anew by every test
-    }
-};
+using StoreBindingTest = CoreFixture;  // the delivered config, the library path set anew
 
 // The store's own rules are proven in its tests, and the play and skin lists reach it in the
 // player core and main window tests; here the config keys and values the player writes.
@@ -34,6 +25,7 @@ TEST_F(StoreBindingTest, EveryConfigKeyThePlayerWritesReachesTheDeliveredFile) {
 }
 
 TEST_F(StoreBindingTest, MissingLibraryOrExportFallsBack) {
+    const QByteArray config = read("config.xml");
     QList<tagUiBgSkinInfo> skins{{"1", 7, "1.jpg"}};
     SB::CallSkinList(0, &skins);  // through the real library, so reaching it later would show
     QList<tagFileListInfo> list(1);
@@ -50,5 +42,5 @@ TEST_F(StoreBindingTest, MissingLibraryOrExportFallsBack) {
         EXPECT_EQ(SB::ReadSkinInfo("1").maskcolor, 0);
     }
     EXPECT_FALSE(QFile::exists(file("playlist.xml")));
-    EXPECT_EQ(read("config.xml"), read(ORVO_SOURCE_DIR "/config.xml"));
+    EXPECT_EQ(read("config.xml"), config);
 }

@@ -18,11 +18,13 @@ protected:
             write(m_delivered + '/' + name, QByteArray("delivered ") + name);
         DataDirectory::setDeliveredDirectoryOverride(m_delivered);
         qputenv("ORVO_DATA_DIR", QFile::encodeName(m_data));
+        QStandardPaths::setTestModeEnabled(true);
     }
     void TearDown() override {
         DataDirFixture::TearDown();
         DataDirectory::setDeliveredDirectoryOverride(QString());
         DataDirectory::setProgramDirectoryOverride(QString());
+        QStandardPaths::setTestModeEnabled(false);
     }
 
     const QString m_delivered = file("delivered");
@@ -41,11 +43,9 @@ TEST_F(DataDirectoryTest, ChoosesEnvironmentThenWritableProgramFolderThenUserFol
     DataDirectory::setProgramDirectoryOverride(m_delivered);
     EXPECT_EQ(DataDirectory::path(), m_delivered + "/");
     DataDirectory::setProgramDirectoryOverride(file("not-there"));
-    QStandardPaths::setTestModeEnabled(true);
     EXPECT_EQ(
         DataDirectory::path(),
         QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/OrvoPlayer/");
-    QStandardPaths::setTestModeEnabled(false);
 }
 
 TEST_F(DataDirectoryTest, InstalledLayoutIsRecognisedByItsDataNotByWritability) {
@@ -59,7 +59,6 @@ TEST_F(DataDirectoryTest, InstalledLayoutIsRecognisedByItsDataNotByWritability) 
     qunsetenv("ORVO_DATA_DIR");
     DataDirectory::setDeliveredDirectoryOverride(QString());
     DataDirectory::setProgramDirectoryOverride(bin);
-    QStandardPaths::setTestModeEnabled(true);
     const QString user =
         QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/OrvoPlayer/";
     QDir(user).removeRecursively();
@@ -88,7 +87,6 @@ TEST_F(DataDirectoryTest, InstalledLayoutIsRecognisedByItsDataNotByWritability) 
     EXPECT_EQ(read(user + "skin/1/1.jpg"), "installed skin");
     EXPECT_EQ(QDir(bin).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
     QDir(user).removeRecursively();
-    QStandardPaths::setTestModeEnabled(false);
 }
 
 TEST_F(DataDirectoryTest, PrepareSeedsWhatIsAbsentNeverOverwritesAndReseedsConfig) {

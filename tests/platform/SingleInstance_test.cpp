@@ -30,6 +30,8 @@
 namespace {
 
 using State = SingleInstanceFrame::State;
+using Result = SingleInstanceClient::Result;
+using Pending = std::future<Result>;
 constexpr uid_t kNobody = 65534;
 
 QByteArray header(quint32 n) {
@@ -37,14 +39,10 @@ QByteArray header(quint32 n) {
     return QByteArray(bytes, 4);
 }
 
-// The payload of a message, as a peer could send it: UTF-16LE of `text`.
-QByteArray message(const QString& text) {
-    QByteArray bytes = header(quint32(text.size() * 2));
-    for (QChar c : text) bytes.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
-    return bytes;
-}
-
-TEST(SingleInstanceFrame, EncodesPathListsAndRoundTripsThemWholeOrByteByByte) {
+// Whole or byte by byte, any list our senders write comes back as it was; a message as a peer
+// could send it (UTF-16LE) is refused when no sender of ours writes it: odd and oversized counts
+// from the header alone, empty paths and lone surrogates when complete.
+TEST(SingleInstanceFrame, RoundTripsWhatSendersWriteAndRefusesTheRest) {
     const auto encode = [](const QStringList& paths) { return SingleInstanceFrame::encode(paths); };
     EXPECT_EQ(*encode({"Ab", "c"}), header(8) + QByteArray("A\0b\0\0\0c\0", 8));
     EXPECT_EQ(*encode({}), header(0));  // a start without files
@@ -54,21 +52,16 @@ TEST(SingleInstanceFrame, EncodesPathListsAndRoundTripsThemWholeOrByteByByte) {
          {QStringList{}, QStringList{"/音乐/歌 一.flac"},
           QStringList{"/z.mp3", "/m/\U0001D11E clef.ogg", "/a b/", "/z.mp3"}}) {
         const QByteArray bytes = *encode(paths);
-        SingleInstanceFrame whole;
+        SingleInstanceFrame whole, trickled;
         EXPECT_EQ(whole.feed(bytes + "trailing"), State::Complete);
         EXPECT_EQ(whole.paths(), paths);
-        SingleInstanceFrame trickled;
         for (qsizetype i = 0; i < bytes.size(); ++i) {
             EXPECT_EQ(trickled.feed(QByteArrayView(bytes).sliced(i, 1)),
                       i + 1 == bytes.size() ? State::Complete : State::NeedMore);
         }
         EXPECT_EQ(trickled.paths(), paths);
     }
-}
 
-// Odd and oversized counts are refused from the header alone; whole messages that no sender of
-// ours writes (empty paths, lone surrogates) when complete.
-TEST(SingleInstanceFrame, RefusesWhatNoSenderWrites) {
     const quint32 max = SingleInstanceFrame::kMaxPayloadBytes;
     for (quint32 n : {1u, 3u, max + 1, max + 2, 0xFFFFFFFFu}) {
         SingleInstanceFrame frame;
@@ -79,18 +72,17 @@ TEST(SingleInstanceFrame, RefusesWhatNoSenderWrites) {
         a("a");
     for (const QString& text : {nul + a, a + nul, a + nul + nul + a, nul, a + high, low + a,
                                 high + a + low, a + high + nul + low}) {
+        QByteArray bytes = header(quint32(text.size() * 2));
+        for (QChar c : text) bytes.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
         SingleInstanceFrame frame;
-        EXPECT_EQ(frame.feed(message(text)), State::Rejected) << text.toStdString();
+        EXPECT_EQ(frame.feed(bytes), State::Rejected) << text.toStdString();
         EXPECT_TRUE(frame.paths().isEmpty());
     }
     const QString largest(qsizetype(max / 2), QChar(u'x'));
     SingleInstanceFrame frame;
-    EXPECT_EQ(frame.feed(*SingleInstanceFrame::encode({largest})), State::Complete);
-    EXPECT_FALSE(SingleInstanceFrame::encode({largest, "y"}).has_value());  // all count
+    EXPECT_EQ(frame.feed(*encode({largest})), State::Complete);
+    EXPECT_FALSE(encode({largest, "y"}).has_value());  // all count
 }
-
-using Result = SingleInstanceClient::Result;
-using Pending = std::future<Result>;
 
 mode_t modeOf(const QString& path) {
     struct stat info {};
@@ -100,11 +92,6 @@ mode_t modeOf(const QString& path) {
 bool makeFolder(const QString& path, mode_t mode) {
     const QByteArray native = QFile::encodeName(path);
     return ::mkdir(native.constData(), mode) == 0 && ::chmod(native.constData(), mode) == 0;
-}
-
-// The client blocks, so it runs on its own thread while the server's event loop runs here.
-Pending sendAsync(const QString& name, const QStringList& paths) {
-    return std::async(std::launch::async, [=] { return SingleInstanceClient::send(name, paths); });
 }
 
 bool ready(const Pending& pending) {
@@ -122,7 +109,11 @@ protected:
         QObject::connect(&m_server, &SingleInstanceServer::pathsReceived, &m_server,
                          [this](const QStringList& paths) { m_received.append(paths); });
     }
-
+    // The client blocks, so it runs on its own thread while the server's event loop runs here.
+    Pending sendAsync(const QStringList& paths) {
+        return std::async(std::launch::async,
+                          [=, this] { return SingleInstanceClient::send(m_name, paths); });
+    }
     std::unique_ptr<QLocalSocket> rawPeer(const QByteArray& bytes) {
         auto socket = std::make_unique<QLocalSocket>();
         socket->connectToServer(m_name);
@@ -159,14 +150,18 @@ TEST_F(SingleInstance, RefusesBadHeadersAtOnceAndDropsSilentPeersLater) {
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return m_server.peerCount() == 0 && gone(silent) && gone(stalled); }, 5000));
     EXPECT_TRUE(m_received.isEmpty());
-    Pending client = sendAsync(m_name, {"/after/garbage.mp3"});
+    Pending client = sendAsync({"/after/garbage.mp3"});
     EXPECT_EQ(await(client), Result::Delivered);
     EXPECT_EQ(m_received, QList<QStringList>{{"/after/garbage.mp3"}});
 }
 
-// Each client's paths arrive as one message, in its order.
-TEST_F(SingleInstance, ServesSeveralClientsAtOnceAcknowledgingOnlyAfterDelivery) {
-    ASSERT_TRUE(m_server.listen(m_name));
+// Clients wait for an instance still starting, which replaces the socket file a killed one left
+// (nobody listens on it); then all are served at once, each message whole and in its order, and
+// acknowledged only after delivery.
+TEST_F(SingleInstance, ClientsWaitForAStartingInstanceAndAreServedTogether) {
+    EXPECT_EQ(SingleInstanceClient::send(m_name, {"/a.mp3"}, {.connectWindowMs = 300}),
+              Result::NoInstance);
+    ASSERT_EQ(::mknod(QFile::encodeName(m_name).constData(), S_IFSOCK | 0666, 0), 0);
     std::map<QString, Pending> clients;
     int doneAtDelivery = 0;
     QObject::connect(&m_server, &SingleInstanceServer::pathsReceived, &m_server,
@@ -177,8 +172,12 @@ TEST_F(SingleInstance, ServesSeveralClientsAtOnceAcknowledgingOnlyAfterDelivery)
     QList<QStringList> sent;  // in sorted order
     for (int i = 0; i < 8; ++i) {
         sent.append({QStringLiteral("/音乐/歌 \U0001D11E %1.mp3").arg(i), "/b.mp3", "/a/"});
-        clients[sent.last().first()] = sendAsync(m_name, sent.last());
+        clients[sent.last().first()] = sendAsync(sent.last());
     }
+    QTest::qWait(300);
+    EXPECT_FALSE(ready(clients.begin()->second));
+    ASSERT_TRUE(m_server.listen(m_name)) << m_server.errorString().toStdString();
+    EXPECT_EQ(modeOf(m_name) & 077, 0u);  // owner only
     for (auto& [path, client] : clients) EXPECT_EQ(await(client), Result::Delivered);
     std::sort(m_received.begin(), m_received.end());
     EXPECT_EQ(m_received, sent);
@@ -217,27 +216,13 @@ TEST_F(SingleInstance, IdleConnectionsReopenedWhenDroppedDoNotBlockAHandOver) {
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return m_server.peerCount() == SingleInstanceServer::kMaxPeers; }, 5000));
     for (const QString& path : {QStringLiteral("/m/first.mp3"), QStringLiteral("/m/second.mp3")}) {
-        Pending client = sendAsync(m_name, {path});
+        Pending client = sendAsync({path});
         EXPECT_EQ(await(client), Result::Delivered);
     }
     stop = true;
     hog.join();
     EXPECT_GT(reopened.load(), 0);  // the server was full and made room
     EXPECT_EQ(m_received, (QList<QStringList>{{"/m/first.mp3"}, {"/m/second.mp3"}}));
-}
-
-TEST_F(SingleInstance, ClientWaitsForAnInstanceStillStartingThatReplacesADeadOnesSocket) {
-    EXPECT_EQ(SingleInstanceClient::send(m_name, {"/a.mp3"}, {.connectWindowMs = 300}),
-              Result::NoInstance);
-    // The socket file a killed instance leaves behind: nobody listens on it.
-    ASSERT_EQ(::mknod(QFile::encodeName(m_name).constData(), S_IFSOCK | 0666, 0), 0);
-    Pending client = sendAsync(m_name, {"/late/start.mp3"});
-    QTest::qWait(300);
-    EXPECT_FALSE(ready(client));
-    ASSERT_TRUE(m_server.listen(m_name)) << m_server.errorString().toStdString();
-    EXPECT_EQ(modeOf(m_name) & 077, 0u);  // owner only
-    EXPECT_EQ(await(client), Result::Delivered);
-    EXPECT_EQ(m_received, QList<QStringList>{{"/late/start.mp3"}});
 }
 
 TEST_F(SingleInstance, OnlyAnOwnFolderClosedToOthersIsPrivateAndUsed) {
@@ -249,11 +234,9 @@ TEST_F(SingleInstance, OnlyAnOwnFolderClosedToOthersIsPrivateAndUsed) {
 
     // Open to others, a link (it may be turned to another folder later), a file, someone else's:
     // never used, nor "repaired" (what is inside may already be another user's).
-    QStringList refused;
-    for (mode_t open : {0750, 0701, 0707, 0777, 01777}) {
-        refused << QString::number(open, 8);
-        ASSERT_TRUE(makeFolder(base + refused.last(), open));
-    }
+    QStringList refused = {"750", "701", "707", "777", "1777"};
+    for (const QString& open : refused)
+        ASSERT_TRUE(makeFolder(base + open, open.toUInt(nullptr, 8)));
     ASSERT_TRUE(QFile::link(made, base + "link"));
     ASSERT_EQ(::close(::open(QFile::encodeName(base + "file").constData(), O_CREAT, 0600)), 0);
     refused.append({"link", "file"});
@@ -279,13 +262,11 @@ TEST_F(SingleInstance, OnlyAnOwnFolderClosedToOthersIsPrivateAndUsed) {
     const QString own = base + "cache/deeper";
     EXPECT_EQ(SingleInstanceAccess::privateFolderInOwnFolder(own, "orvo"), own + "/orvo");
     EXPECT_EQ(modeOf(own + "/orvo"), 0700u);
-    QStringList open = {"707", "777", "link", "file"};
-    if (::geteuid() == 0) open << "theirs";
-    for (const QString& parent : open) {
-        EXPECT_EQ(SingleInstanceAccess::privateFolderInOwnFolder(base + parent, "orvo"), QString())
+    for (const QString& parent : refused.mid(2) + QStringList{QString()}) {
+        const QString path = parent.isEmpty() ? parent : base + parent;
+        EXPECT_EQ(SingleInstanceAccess::privateFolderInOwnFolder(path, "orvo"), QString())
             << parent.toStdString();
     }
-    EXPECT_EQ(SingleInstanceAccess::privateFolderInOwnFolder(QString(), "orvo"), QString());
 }
 
 // The bytes a listener received from one client, read after the client has given up.
@@ -312,10 +293,10 @@ TEST_F(SingleInstance, ClientSendsNothingToAListenerOfAnotherUser) {
     ASSERT_EQ(::seteuid(0), 0);
     ASSERT_TRUE(listening && own.listen(shared + "/own"));
     EXPECT_EQ(SingleInstanceClient::send(foreign.fullServerName(), path, brief),
-              SingleInstanceClient::Result::ForeignServer);
+              Result::ForeignServer);
     EXPECT_EQ(receivedBy(foreign), QByteArray());
     EXPECT_EQ(SingleInstanceClient::send(own.fullServerName(), path, brief),
-              SingleInstanceClient::Result::NotAcknowledged);
+              Result::NotAcknowledged);
     EXPECT_EQ(receivedBy(own), SingleInstanceFrame::encode(path));
 }
 

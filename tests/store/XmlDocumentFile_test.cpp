@@ -92,40 +92,34 @@ TEST_F(SaveFailureTest, FailedSavesKeepTheOldFilesAndCreateNothing) {
 
 TEST_F(SaveFailureTest, OnlyOurTemporariesOlderThanTheLockAreRemoved) {
     const QDateTime lock = QDateTime::currentDateTime();
-    const auto age = [&](const QString& name, int seconds) {
+    const auto make = [&](const QString& name, int seconds) {
+        write(name, "x");
         QFile f(file(name));
         ASSERT_TRUE(f.open(QIODevice::ReadWrite));
         ASSERT_TRUE(f.setFileTime(lock.addSecs(seconds), QFileDevice::FileModificationTime));
     };
-    const std::pair<const char*, int> files[] = {
-        {".config.xml.orvo-save-Ab3xYz", -60},   // a kill's leftover: removed
-        {".playlist.xml.orvo-save-000000", -1},  // removed
-        {".skinlist.xml.orvo-save-NewOne", 60},  // written after the lock: kept
-        {".config.xml.orvo-save-Ab3xYz2", -60},  // not our exact form from here on
-        {".config.xml.orvo-save-Ab3x-z", -60},
-        {"config.xml.orvo-save-Ab3xYz", -60},
-        {".orvo-save-Ab3xYz", -60},
-        {"config.xml.backup", -60},
-        {"config.xml.AbCdEf", -60}};
-    for (const auto& [name, seconds] : files) {
-        write(name, "x");
-        age(name, seconds);
-    }
-    // Only regular files are ours: a link or a folder of that name stays.
+    make(".config.xml.orvo-save-Ab3xYz", -60);   // a kill's leftover: removed
+    make(".playlist.xml.orvo-save-000000", -1);  // removed
+    // Kept: written after the lock, not our exact form, and only regular files are ours: a link
+    // (to an old file outside) or a folder of that name stays.
+    QStringList kept{".skinlist.xml.orvo-save-NewOne",
+                     ".config.xml.orvo-save-Ab3xYz2",
+                     ".config.xml.orvo-save-Ab3x-z",
+                     "config.xml.orvo-save-Ab3xYz",
+                     ".orvo-save-Ab3xYz",
+                     "config.xml.backup",
+                     "config.xml.AbCdEf"};
+    for (const QString& name : kept) make(name, name.endsWith("NewOne") ? 60 : -60);
     QTemporaryDir outside;
-    write(outside.filePath("target"), "outside");
-    age(outside.filePath("target"), -60);
+    make(outside.filePath("target"), -60);
     ASSERT_TRUE(QFile::link(outside.filePath("target"), file(".a.orvo-save-Linked")));
     ASSERT_TRUE(QDir().mkdir(file(".b.orvo-save-Folder")));
-
+    kept << ".a.orvo-save-Linked"
+         << ".b.orvo-save-Folder";
     EXPECT_EQ(AtomicFile::removeStaleTemporaries(m_dir.path(), lock), 2);
-    QStringList kept;
-    for (const auto& [name, seconds] : files) kept << name;
-    kept = kept.mid(2) << ".a.orvo-save-Linked"
-                       << ".b.orvo-save-Folder";
     kept.sort();
     EXPECT_EQ(entries(), kept);
-    EXPECT_EQ(read(outside.filePath("target")), "outside");
+    EXPECT_EQ(read(outside.filePath("target")), "x");
     EXPECT_EQ(AtomicFile::removeStaleTemporaries(m_dir.path(), QDateTime()), 0);
 }
 
@@ -134,13 +128,8 @@ TEST_F(SaveFailureTest, OnlyOurTemporariesOlderThanTheLockAreRemoved) {
 TEST_F(SaveFailureTest, WritersKilledMidSaveLeaveWholeFilesAndRemovableTemporaries) {
     if (qEnvironmentVariableIsEmpty("ORVO_CORPUS")) GTEST_SKIP() << "extended mode (ORVO_CORPUS)";
     write("config.xml", "<?xml version=\"1.0\" ?>\r\n<volume value=\"0\" />\r\n");
-    constexpr int kKills = 300;
     QRandomGenerator rng(20261207);
-    int leftovers = 0;
-    qint64 largest = 0;
-    QElapsedTimer clock;
-    clock.start();
-    for (int kill = 0; kill < kKills; ++kill) {
+    for (int kill = 0; kill < 300; ++kill) {
         const pid_t writer = ::fork();
         ASSERT_GE(writer, 0);
         if (writer == 0) {
@@ -153,22 +142,19 @@ TEST_F(SaveFailureTest, WritersKilledMidSaveLeaveWholeFilesAndRemovableTemporari
         ::kill(writer, SIGKILL);
         ::waitpid(writer, nullptr, 0);
 
-        for (const char* name : {"config.xml", "playlist.xml"}) {
-            TiXmlDocument document;
-            if (name == QLatin1String("config.xml") || QFile::exists(file(name))) {
-                ASSERT_TRUE(XmlDocumentFile::load(file(name), &document, 1 << 20)) << kill << name;
-            }
-        }
+        // The play list may not have been written yet.
+        TiXmlDocument config, list;
+        ASSERT_TRUE(XmlDocumentFile::load(file("config.xml"), &config, 1 << 20)) << kill;
+        ASSERT_TRUE(!QFile::exists(file("playlist.xml")) ||
+                    XmlDocumentFile::load(file("playlist.xml"), &list, 1 << 20))
+            << kill;
         for (const QString& name : entries()) {
-            if (name == "config.xml" || name == "playlist.xml") continue;
-            ASSERT_TRUE(AtomicFile::isTemporaryName(name)) << name.toStdString();
-            ++leftovers;
-            largest = qMax(largest, QFileInfo(file(name)).size());
+            ASSERT_TRUE(name == "config.xml" || name == "playlist.xml" ||
+                        AtomicFile::isTemporaryName(name))
+                << name.toStdString();
         }
         AtomicFile::removeStaleTemporaries(m_dir.path(), QDateTime::currentDateTime().addSecs(1));
         EXPECT_TRUE(entries().size() <= 2) << kill;
     }
-    EXPECT_EQ(ConfigFile::value("volume").isEmpty(), false);
-    std::printf("%d kills in %lld ms: %d temporaries left (largest %lld bytes), all removed\n",
-                kKills, qlonglong(clock.elapsed()), leftovers, qlonglong(largest));
+    EXPECT_FALSE(ConfigFile::value("volume").isEmpty());
 }

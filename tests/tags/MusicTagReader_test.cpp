@@ -1,5 +1,5 @@
 // The reader by path: formats the audio library cannot open (an APE file without audio, broken
-// tags), hostile files, and the raw APE and ID3v2 parsers.
+// tags), hostile files, the raw APE and ID3v2 parsers, and the guess between GBK and Latin-1.
 #include "tags/MusicTagReader.h"
 #include "tags/ApeRawReader.h"
 #include "tags/Id3v2RawReader.h"
@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QRandomGenerator>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <algorithm>
@@ -50,20 +51,16 @@ bool writeFile(const QString& path, const QByteArray& bytes) {
 }
 
 // What never becomes a stream (broken tags through a stream are covered with the library): an
-// APE file without audio, whose APE tag comes before its ID3v1, and broken or missing files.
-TEST(MusicTagReader, ReadsFilesTheAudioLibraryRefuses) {
+// APE file without audio, whose APE tag comes before its ID3v1, broken or missing files; a file
+// whose name tells nothing, and an overlong title.
+TEST(MusicTagReader, ReadsFilesTheAudioLibraryRefusesByContentCuttingLongTitles) {
     const MusicTagText ape = readPath(fixture(u"apelike.ape"_qs));
     EXPECT_EQ(ape.title, u"APE 文件"_qs);
     EXPECT_EQ(ape.artist, u"Monkey"_qs);
     for (const QString& path : {fixture(u"broken_id3v2.mp3"_qs), fixture(u"missing.mp3"_qs),
-                                fixture(QString()), QString()}) {
+                                fixture(QString()), QString()})
         EXPECT_TRUE(readPath(path).title.isEmpty()) << path.toStdString();
-    }
-}
-
-TEST(MusicTagReader, ContentDecidesUnknownExtensionsAndOverlongTitlesAreCut) {
     QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
     const QString copy = dir.filePath(u"song.bin"_qs);
     ASSERT_TRUE(QFile::copy(fixture(u"id3v23_utf16.mp3"_qs), copy));
     EXPECT_EQ(readPath(copy).title, u"月亮代表我的心"_qs);
@@ -202,6 +199,73 @@ TEST(MusicTagReader, MutatedFilesAreSafe) {
             EXPECT_LE(text.title.size(), MusicTagReader::kMaxTextLength);
             EXPECT_LE(text.artist.size(), MusicTagReader::kMaxTextLength);
         }
+    }
+}
+
+using Charset = LegacyTextDecoder::Charset;
+
+QByteArray gbk(const QString& text) { return QStringEncoder("GB18030").encode(text); }
+
+// GBK bytes are read as Chinese, real Latin-1 stays Latin-1, both decoded back to the same text.
+// 爱 alone reads "°®" in Latin-1; 中 reads "ÖÐ", two letters, but alone and not inside a word.
+TEST(LegacyTextDecoder, GuessesBothDirections) {
+    const QStringList chinese =
+        u"晴天|周杰伦|《七里香》|Beyond - 海阔天空|爱|中|角落之歌 (Live 版)|"
+        u"迈克尔·杰克逊|早乙女のうた"_qs.split(u'|');
+    const QStringList latin1 =
+        u"El león|Café|Café del Mar|Motörhead|Beyoncé|Björk|"
+        u"Sigur Rós - Ágætis byrjun|Mötley Crüe|Ñandú|Þúsund ár|"
+        u"Françoise Hardy © 1962|Symphonie n° 5 ½|ÆØÅ|Über Alles|"
+        u"plain ASCII|"_qs.split(u'|');  // the last one empty
+    for (const QString& title : chinese + latin1) {
+        SCOPED_TRACE(title.toStdString());
+        const QByteArray raw = chinese.contains(title) ? gbk(title) : title.toLatin1();
+        EXPECT_EQ(LegacyTextDecoder::guess(raw),
+                  chinese.contains(title) ? Charset::Gb18030 : Charset::Latin1);
+        EXPECT_EQ(LegacyTextDecoder::decode(raw), title);
+    }
+    // Windows-1252 signs in the C1 range; undefined bytes stay as they are.
+    EXPECT_EQ(LegacyTextDecoder::guess("Don\x92t Stop"), Charset::Latin1);
+    EXPECT_EQ(LegacyTextDecoder::decode("\x93"
+                                        "Don\x92t Stop\x94 \x96 Caf\xe9\x85 \x81"),
+              u"“Don’t Stop” – Café… \u0081"_qs);
+}
+
+// Latin-1 is plausible by its runs of high bytes: Þú inside a word but not alone, Windows-1252
+// "Café…"; °® is no word, nor three in a row.
+TEST(LegacyTextDecoder, Latin1PlausibilityLooksAtRunsOfHighBytes) {
+    const std::pair<const char*, bool> cases[] = {{"Mot\xf6rhead", true},   {"J\xe9r\xf4me", true},
+                                                  {"\xde\xfasund", true},   {"\xde\xfa", false},
+                                                  {"Caf\xe9\x85", true},    {"a\xb0\xae", false},
+                                                  {"Ab\xc0\xc1\xc2", false}};
+    for (const auto& [raw, plausible] : cases)
+        EXPECT_EQ(LegacyTextDecoder::isPlausibleLatin1(raw), plausible) << raw;
+    // Implausible, but no Chinese reading either, so it stays Latin-1: valid GB18030 that is
+    // Greek or Cyrillic (not how Chinese titles are written), broken GBK (a lead byte without its
+    // trail byte, an invalid pair). Four-byte forms are no Chinese reading either.
+    EXPECT_TRUE(LegacyTextDecoder::chineseReading("\x81\x30\x81\x30\x81\x30\x81\x31").isEmpty());
+    for (const QByteArray& raw : {gbk(u"αβγδ"_qs), gbk(u"Привет"_qs), QByteArray("\xd6\xd0\xce"),
+                                  QByteArray("\xff\xff\xff")}) {
+        EXPECT_FALSE(LegacyTextDecoder::isPlausibleLatin1(raw));
+        EXPECT_TRUE(LegacyTextDecoder::chineseReading(raw).isEmpty());
+        EXPECT_EQ(LegacyTextDecoder::decode(raw), QString::fromLatin1(raw));
+    }
+}
+
+// Random bytes: the decoder always answers, and only picks GB18030 when Latin-1 is implausible.
+TEST(LegacyTextDecoder, RandomBytesAlwaysDecode) {
+    QRandomGenerator random(42);
+    for (int round = 0; round < 5000; ++round) {
+        QByteArray raw(1 + random.bounded(12), '\0');
+        for (char& c : raw)
+            c = static_cast<char>(random.bounded(2) ? 0xA1 + random.bounded(0x5E)
+                                                    : 0x20 + random.bounded(0x60));
+        const QString text = LegacyTextDecoder::decode(raw);
+        EXPECT_FALSE(text.isEmpty());
+        if (LegacyTextDecoder::guess(raw) == Charset::Gb18030)
+            EXPECT_FALSE(LegacyTextDecoder::isPlausibleLatin1(raw));
+        else
+            EXPECT_EQ(text.size(), raw.size());
     }
 }
 
