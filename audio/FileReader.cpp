@@ -4,8 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 namespace OrvoAudio {
 
@@ -48,27 +51,84 @@ std::unique_ptr<FileReader> FileReader::open(const std::string& path, std::uint6
     return reader;
 }
 
-long FileReader::read(void* buf, std::size_t size) {
-    const std::int64_t left = m_size - m_pos;
-    if (left <= 0 || size == 0 || interrupted()) {
-        return 0;
-    }
-    const auto want = static_cast<std::size_t>(
-        left < static_cast<std::int64_t>(size) ? left : static_cast<std::int64_t>(size));
+long FileReader::readAt(std::int64_t pos, void* buf, std::size_t size) const {
     for (int attempt = 0; attempt < kReadRetries; ++attempt) {
-        const ssize_t got = ::pread(m_fd, buf, want, m_begin + m_pos);
-        if (got > 0) {
-            m_pos += got;
-            return static_cast<long>(got);
-        }
-        if (got == 0) {
-            return 0;  // the file shrank under us
+        const ssize_t got = ::pread(m_fd, buf, size, m_begin + pos);
+        if (got >= 0) {
+            return static_cast<long>(got);  // 0: the file shrank under us
         }
         if (errno != EINTR && errno != EAGAIN) {
             break;
         }
     }
     return -1;
+}
+
+int FileReader::fillBlock() {
+    m_recent = 1 - m_recent;
+    Block& block = m_blocks[m_recent];
+    if (!block.data) {
+        block.data = std::make_unique_for_overwrite<unsigned char[]>(kBlockBytes);
+    }
+    // Near the end of the window the block holds its last bytes whole: trailing tags are looked
+    // for by stepping backwards from the end.
+    const std::int64_t start = std::max<std::int64_t>(0, std::min(m_pos, m_size - kBlockBytes));
+    const long got = readAt(start, block.data.get(),
+                            static_cast<std::size_t>(std::min(kBlockBytes, m_size - start)));
+    block.start = start;
+    block.bytes = std::max<long>(got, 0);
+    if (got < 0) {
+        return -1;
+    }
+    return start + got > m_pos ? 1 : 0;
+}
+
+long FileReader::read(void* buf, std::size_t size) {
+    const std::int64_t left = m_size - m_pos;
+    if (left <= 0 || size == 0 || interrupted()) {
+        return 0;
+    }
+    auto* out = static_cast<unsigned char*>(buf);
+    const std::size_t want = std::min(size, static_cast<std::size_t>(left));
+    std::size_t done = 0;
+    bool failed = false;
+    while (done < want) {
+        const Block* held = nullptr;
+        for (int i : {m_recent, 1 - m_recent}) {
+            if (m_pos >= m_blocks[i].start && m_pos < m_blocks[i].start + m_blocks[i].bytes) {
+                held = &m_blocks[i];
+                m_recent = i;
+                break;
+            }
+        }
+        if (held != nullptr) {
+            const auto n = static_cast<std::size_t>(std::min<std::int64_t>(
+                held->start + held->bytes - m_pos, static_cast<std::int64_t>(want - done)));
+            std::memcpy(out + done, held->data.get() + (m_pos - held->start), n);
+            m_pos += static_cast<std::int64_t>(n);
+            done += n;
+            continue;
+        }
+        if (static_cast<std::int64_t>(want - done) >= kBlockBytes) {
+            const long got = readAt(m_pos, out + done, want - done);
+            failed = got < 0;
+            if (got <= 0) {
+                break;
+            }
+            m_pos += got;
+            done += static_cast<std::size_t>(got);
+            continue;
+        }
+        const int filled = fillBlock();
+        if (filled <= 0) {
+            failed = filled < 0;
+            break;
+        }
+    }
+    if (done > 0) {
+        return static_cast<long>(done);
+    }
+    return failed ? -1 : 0;
 }
 
 std::int64_t FileReader::seek(std::int64_t offset, int whence) {

@@ -3,6 +3,10 @@
 // custom I/O hooks. Reading the file ourselves keeps FFmpeg from treating a path as a protocol
 // URL ("http:", "concat:", ...) and lets a cue sheet's window look like a whole file. Used by one
 // decoder at a time (the thread that owns its stream's decoder).
+// Small reads are served from two blocks read ahead: decoder libraries read a frame or a header
+// field at a time, and opening a stream (which the play list does for every file it adds) would
+// otherwise cost a dozen system calls of a few bytes each. Two, because opening reads at the
+// front, then the last bytes (for a trailing tag), then the front again.
 
 #include <atomic>
 #include <cstdint>
@@ -24,8 +28,8 @@ public:
     static std::unique_ptr<FileReader> open(const std::string& path, std::uint64_t offset,
                                             std::uint64_t length);
 
-    // Bytes read into buf (> 0), 0 at the end of the window (or once interrupted), -1 on an I/O
-    // error.
+    // Bytes read into buf (> 0; fewer than size only at the end of the window or after an I/O
+    // error), 0 at the end of the window (or once interrupted), -1 on an I/O error.
     long read(void* buf, std::size_t size);
     // Moves to offset from SEEK_SET, SEEK_CUR or SEEK_END; the new position, or -1 when the
     // target is before the start or the reader was interrupted.
@@ -41,14 +45,29 @@ public:
         return m_interrupt != nullptr && m_interrupt->load(std::memory_order_relaxed);
     }
 
+    // Reads below this size go through a block; larger ones go straight to the file.
+    static constexpr std::int64_t kBlockBytes = 8 * 1024;
+
 private:
     FileReader() = default;
+    struct Block {
+        std::unique_ptr<unsigned char[]> data;  // allocated when first filled
+        std::int64_t start = 0;                 // window position of data[0]
+        std::int64_t bytes = 0;                 // bytes held
+    };
+
+    long readAt(std::int64_t pos, void* buf, std::size_t size) const;
+    // Fills the block used less recently with the bytes around m_pos. 1 when it now holds m_pos,
+    // 0 when the file ends before it (it shrank), -1 on an I/O error.
+    int fillBlock();
 
     int m_fd = -1;
     std::int64_t m_begin = 0;  // window start in the file
     std::int64_t m_size = 0;   // window length
     std::int64_t m_pos = 0;    // position inside the window
     const std::atomic<bool>* m_interrupt = nullptr;
+    Block m_blocks[2];
+    int m_recent = 0;  // the block that served the last read
 };
 
 }  // namespace OrvoAudio
