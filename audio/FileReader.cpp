@@ -48,7 +48,32 @@ std::unique_ptr<FileReader> FileReader::open(const std::string& path, std::uint6
     reader->m_fd = fd;
     reader->m_begin = static_cast<std::int64_t>(offset);
     reader->m_size = static_cast<std::int64_t>(size);
+    reader->m_whole = offset == 0 && size == fileSize;
     return reader;
+}
+
+std::unique_ptr<FileReader> FileReader::duplicate(bool blocks) const {
+    const int fd = ::fcntl(m_fd, F_DUPFD_CLOEXEC, 0);
+    if (fd < 0) {
+        return nullptr;
+    }
+    std::unique_ptr<FileReader> copy(new FileReader());
+    copy->m_fd = fd;
+    copy->m_begin = m_begin;
+    copy->m_size = m_size;
+    copy->m_whole = m_whole;
+    for (int i = 0; blocks && i < 2; ++i) {
+        const Block& from = m_blocks[i];
+        if (from.bytes > 0) {
+            Block& to = copy->m_blocks[i];
+            to.data = std::make_unique_for_overwrite<unsigned char[]>(kBlockBytes);
+            std::memcpy(to.data.get(), from.data.get(), static_cast<std::size_t>(from.bytes));
+            to.start = from.start;
+            to.bytes = from.bytes;
+        }
+    }
+    copy->m_recent = m_recent;
+    return copy;
 }
 
 long FileReader::readAt(std::int64_t pos, void* buf, std::size_t size) const {

@@ -36,6 +36,12 @@ public:
     std::int64_t seek(std::int64_t offset, int whence);
     std::int64_t tell() const { return m_pos; }
     std::int64_t size() const { return m_size; }
+    // True when the window is the whole file.
+    bool wholeFile() const { return m_whole; }
+    // A reader of its own over the same open file and window, at its start; with `blocks` it
+    // starts with a copy of this one's read-ahead blocks (the caller makes sure nobody reads
+    // through this one meanwhile). nullptr when no file descriptor is left.
+    std::unique_ptr<FileReader> duplicate(bool blocks) const;
 
     // Once *flag is true every read reports the end of the file and every seek fails, so that
     // whatever library loop reads (a seek that scans or decodes up to its target) ends soon.
@@ -65,9 +71,15 @@ private:
     std::int64_t m_begin = 0;  // window start in the file
     std::int64_t m_size = 0;   // window length
     std::int64_t m_pos = 0;    // position inside the window
+    bool m_whole = false;
     const std::atomic<bool>* m_interrupt = nullptr;
     Block m_blocks[2];
     int m_recent = 0;  // the block that served the last read
 };
+
+// A reader of its own over the whole file the stream was opened from, starting with what the
+// stream has read of it when its decoder has not started yet; nullptr for an unknown stream or
+// one opened on part of a file. The tag reader reads the file that way, without a second open.
+ORVO_AUDIO_EXPORT std::unique_ptr<FileReader> streamSourceReader(Handle stream);
 
 }  // namespace OrvoAudio

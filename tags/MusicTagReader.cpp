@@ -258,9 +258,10 @@ bool readAnyType(TagLib::IOStream* stream, Collector& out) {
 
 }  // namespace
 
-MusicTagText MusicTagReader::read(const std::string& utf8Path) {
+MusicTagText MusicTagReader::read(const std::string& utf8Path,
+                                  std::unique_ptr<OrvoAudio::FileReader> reader) {
     if (utf8Path.empty()) return {};
-    TagFileStream stream(utf8Path);
+    TagFileStream stream(utf8Path, std::move(reader));
     if (!stream.isOpen()) return {};
     const QString path = QString::fromStdString(utf8Path);
     Collector out;

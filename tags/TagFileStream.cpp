@@ -3,13 +3,16 @@
 #include <algorithm>
 #include <cstdio>
 
-TagFileStream::TagFileStream(std::string utf8Path)
-    : m_path(std::move(utf8Path)), m_reader(OrvoAudio::FileReader::open(m_path, 0, 0)) {}
+TagFileStream::TagFileStream(std::string utf8Path) : TagFileStream(std::move(utf8Path), nullptr) {}
+
+TagFileStream::TagFileStream(std::string utf8Path, std::unique_ptr<OrvoAudio::FileReader> reader)
+    : m_path(std::move(utf8Path)),
+      m_reader(reader ? std::move(reader) : OrvoAudio::FileReader::open(m_path, 0, 0)) {}
 
 TagLib::ByteVector TagFileStream::readBlock(unsigned long length) {
     if (!m_reader || length == 0) return {};
-    const auto left = static_cast<unsigned long>(
-        std::max<std::int64_t>(0, m_reader->size() - m_reader->tell()));
+    const auto left =
+        static_cast<unsigned long>(std::max<std::int64_t>(0, m_reader->size() - m_reader->tell()));
     TagLib::ByteVector block(static_cast<unsigned int>(std::min(length, left)), '\0');
     if (block.isEmpty()) return block;
     const long got = m_reader->read(block.data(), block.size());

@@ -16,6 +16,8 @@
 class TagFileStream : public TagLib::IOStream {
 public:
     explicit TagFileStream(std::string utf8Path);
+    // Reads through `reader` (the whole file named by utf8Path); a null reader opens the path.
+    TagFileStream(std::string utf8Path, std::unique_ptr<OrvoAudio::FileReader> reader);
 
     TagLib::FileName name() const override { return m_path.c_str(); }
     // At most what is left of the file: a hostile size field cannot make it allocate more.
