@@ -44,7 +44,7 @@ std::unique_ptr<FileReader> FileReader::open(const std::string& path, std::uint6
     if (length != 0 && length < size) {
         size = length;
     }
-    std::unique_ptr<FileReader> reader(new FileReader());
+    std::unique_ptr<FileReader> reader(new FileReader);
     reader->m_fd = fd;
     reader->m_begin = static_cast<std::int64_t>(offset);
     reader->m_size = static_cast<std::int64_t>(size);
@@ -57,7 +57,7 @@ std::unique_ptr<FileReader> FileReader::duplicate(bool blocks) const {
     if (fd < 0) {
         return nullptr;
     }
-    std::unique_ptr<FileReader> copy(new FileReader());
+    std::unique_ptr<FileReader> copy(new FileReader);
     copy->m_fd = fd;
     copy->m_begin = m_begin;
     copy->m_size = m_size;
@@ -66,8 +66,7 @@ std::unique_ptr<FileReader> FileReader::duplicate(bool blocks) const {
         const Block& from = m_blocks[i];
         if (from.bytes > 0) {
             Block& to = copy->m_blocks[i];
-            to.data = std::make_unique_for_overwrite<unsigned char[]>(kBlockBytes);
-            std::memcpy(to.data.get(), from.data.get(), static_cast<std::size_t>(from.bytes));
+            std::memcpy(to.data.data(), from.data.data(), static_cast<std::size_t>(from.bytes));
             to.start = from.start;
             to.bytes = from.bytes;
         }
@@ -92,13 +91,10 @@ long FileReader::readAt(std::int64_t pos, void* buf, std::size_t size) const {
 int FileReader::fillBlock() {
     m_recent = 1 - m_recent;
     Block& block = m_blocks[m_recent];
-    if (!block.data) {
-        block.data = std::make_unique_for_overwrite<unsigned char[]>(kBlockBytes);
-    }
     // Near the end of the window the block holds its last bytes whole: trailing tags are looked
     // for by stepping backwards from the end.
     const std::int64_t start = std::max<std::int64_t>(0, std::min(m_pos, m_size - kBlockBytes));
-    const long got = readAt(start, block.data.get(),
+    const long got = readAt(start, block.data.data(),
                             static_cast<std::size_t>(std::min(kBlockBytes, m_size - start)));
     block.start = start;
     block.bytes = std::max<long>(got, 0);
@@ -129,7 +125,7 @@ long FileReader::read(void* buf, std::size_t size) {
         if (held != nullptr) {
             const auto n = static_cast<std::size_t>(std::min<std::int64_t>(
                 held->start + held->bytes - m_pos, static_cast<std::int64_t>(want - done)));
-            std::memcpy(out + done, held->data.get() + (m_pos - held->start), n);
+            std::memcpy(out + done, held->data.data() + (m_pos - held->start), n);
             m_pos += static_cast<std::int64_t>(n);
             done += n;
             continue;

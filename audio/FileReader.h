@@ -8,6 +8,7 @@
 // otherwise cost a dozen system calls of a few bytes each. Two, because opening reads at the
 // front, then the last bytes (for a trailing tag), then the front again.
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -52,14 +53,16 @@ public:
     }
 
     // Reads below this size go through a block; larger ones go straight to the file.
-    static constexpr std::int64_t kBlockBytes = 8 * 1024;
+    static constexpr std::int64_t kBlockBytes = 4096;
 
 private:
     FileReader() = default;
     struct Block {
-        std::unique_ptr<unsigned char[]> data;  // allocated when first filled
-        std::int64_t start = 0;                 // window position of data[0]
-        std::int64_t bytes = 0;                 // bytes held
+        std::int64_t start = 0;  // window position of data[0]
+        std::int64_t bytes = 0;  // bytes held
+        // Inside the reader, not on the heap: a separate allocation of this size made the
+        // allocator sweep its small free chunks each time, once per block and file.
+        std::array<unsigned char, kBlockBytes> data;
     };
 
     long readAt(std::int64_t pos, void* buf, std::size_t size) const;
