@@ -31,15 +31,9 @@ off_t seekCallback(void* source, off_t offset, int whence) {
 
 // Handles of closed decoders, kept for the next file: setting up a new handle (parameters, the
 // table of output formats) costs more than opening a file with one, and the play list opens a
-// stream for every file it adds. Constructed when the library loads, so it outlives the engine.
+// stream for every file it adds.
 class SpareHandles {
 public:
-    ~SpareHandles() {
-        for (mpg123_handle* h : m_handles) {
-            mpg123_delete(h);
-        }
-    }
-
     // A handle set up for float output at any rate, reading through FileReader; nullptr when
     // libmpg123 cannot make one.
     mpg123_handle* take() {
@@ -88,19 +82,24 @@ public:
     }
 
 private:
-    // As many as threads that add files at once, plus a playing stream or two.
-    static constexpr std::size_t kMaxSpare = 4;
+    // Each keeps about 70 KB of buffers: enough for the play list's adding threads on a
+    // two-core machine, and little memory held while nothing is being added.
+    static constexpr std::size_t kMaxSpare = 2;
     std::mutex m_mutex;
     std::vector<mpg123_handle*> m_handles;
 };
 
-SpareHandles s_spare;
+// Never destroyed: a stream may be freed while the process exits, after static objects are gone.
+SpareHandles& spare() {
+    static auto* const handles = new SpareHandles();
+    return *handles;
+}
 }  // namespace
 
 std::unique_ptr<Mpg123Decoder> Mpg123Decoder::open(std::unique_ptr<FileReader> reader,
                                                    int outRate) {
     std::unique_ptr<Mpg123Decoder> d(new Mpg123Decoder(std::move(reader), outRate));
-    d->m_handle = s_spare.take();
+    d->m_handle = spare().take();
     mpg123_handle* h = d->m_handle;
     if (h == nullptr) {
         return nullptr;
@@ -161,7 +160,7 @@ bool Mpg123Decoder::lengthNeedsScan() {
 
 Mpg123Decoder::~Mpg123Decoder() {
     if (m_handle != nullptr) {
-        s_spare.giveBack(m_handle);
+        spare().giveBack(m_handle);
     }
 }
 
