@@ -6,7 +6,8 @@
 namespace OrvoAudio {
 
 namespace {
-constexpr std::size_t kProbeBytes = 4096;
+// Enough for every signature below; small enough to lie in the reader's first block.
+constexpr std::size_t kProbeBytes = 512;
 constexpr std::size_t kId3HeaderBytes = 10;
 
 }  // namespace

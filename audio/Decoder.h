@@ -40,6 +40,8 @@ public:
     std::int64_t decodedFrames() const { return m_positionKnown ? m_position : -1; }
     int outRate() const { return m_outRate; }
     const SourceFormat& sourceFormat() const { return m_source; }
+    // The reader it was opened with (a fallback decoder reads through one of its own).
+    const FileReader& source() const { return *m_reader; }
 
     // Appends the next decoded frames (2 floats each) to out. Returns false, appending nothing,
     // at the end of the data; read and decoding errors are retried a bounded number of times and

@@ -338,6 +338,12 @@ std::string Engine::sourcePath(Handle stream) {
     return s ? s->path() : std::string();
 }
 
+std::unique_ptr<FileReader> Engine::sourceReader(Handle stream) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    auto s = findLocked(stream);
+    return s ? s->sourceReader() : nullptr;
+}
+
 std::size_t Engine::renderThunk(void* context, float* out, std::size_t frames) {
     return static_cast<Engine*>(context)->render(out, frames);
 }

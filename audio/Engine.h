@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "audio/CallbackGuard.h"
+#include "audio/FileReader.h"
 #include "audio/OrvoAudio.h"
 #include "audio/Output.h"
 #include "audio/Reaper.h"
@@ -52,6 +53,7 @@ public:
     bool setFxParameters(Handle fx, const ParamEq& params);
     bool fxParameters(Handle fx, ParamEq* params);
     std::string sourcePath(Handle stream);
+    std::unique_ptr<FileReader> sourceReader(Handle stream);
 
 private:
     struct Snapshot {

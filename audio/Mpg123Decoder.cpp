@@ -28,32 +28,86 @@ off_t seekCallback(void* source, off_t offset, int whence) {
     const std::int64_t pos = static_cast<FileReader*>(source)->seek(offset, whence);
     return pos < 0 ? -1 : static_cast<off_t>(pos);
 }
+
+// Handles of closed decoders, kept for the next file: setting up a new handle (parameters, the
+// table of output formats) costs more than opening a file with one, and the play list opens a
+// stream for every file it adds.
+class SpareHandles {
+public:
+    // A handle set up for float output at any rate, reading through FileReader; nullptr when
+    // libmpg123 cannot make one.
+    mpg123_handle* take() {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (!m_handles.empty()) {
+                mpg123_handle* h = m_handles.back();
+                m_handles.pop_back();
+                return h;
+            }
+        }
+        static std::once_flag once;
+        std::call_once(once, [] { mpg123_init(); });
+        mpg123_handle* h = mpg123_new(nullptr, nullptr);
+        if (h == nullptr) {
+            return nullptr;
+        }
+        // The tags are the tag reader's business: an ID3v2 tag is stepped over, not parsed.
+        mpg123_param(h, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_GAPLESS | MPG123_SKIP_ID3V2, 0.0);
+        // Float output at whatever rate the file has: the resampler takes it from there.
+        mpg123_format_none(h);
+        const long* rates = nullptr;
+        std::size_t count = 0;
+        mpg123_rates(&rates, &count);
+        for (std::size_t i = 0; i < count; ++i) {
+            mpg123_format(h, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_FLOAT_32);
+        }
+        if (mpg123_replace_reader_handle(h, &readCallback, &seekCallback, nullptr) != MPG123_OK) {
+            mpg123_delete(h);
+            return nullptr;
+        }
+        return h;
+    }
+
+    // Closes the file h was reading and keeps h for the next, or deletes it when enough wait.
+    void giveBack(mpg123_handle* h) {
+        mpg123_close(h);
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (m_handles.size() < kMaxSpare) {
+                m_handles.push_back(h);
+                return;
+            }
+        }
+        mpg123_delete(h);
+    }
+
+private:
+    // Each keeps about 70 KB of buffers: enough for the play list's adding threads on a
+    // two-core machine, and little memory held while nothing is being added.
+    static constexpr std::size_t kMaxSpare = 2;
+    std::mutex m_mutex;
+    std::vector<mpg123_handle*> m_handles;
+};
+
+// Never destroyed: a stream may be freed while the process exits, after static objects are gone.
+SpareHandles& spare() {
+    static auto* const handles = new SpareHandles();
+    return *handles;
+}
 }  // namespace
 
 std::unique_ptr<Mpg123Decoder> Mpg123Decoder::open(std::unique_ptr<FileReader> reader,
                                                    int outRate) {
-    static std::once_flag once;
-    std::call_once(once, [] { mpg123_init(); });
     std::unique_ptr<Mpg123Decoder> d(new Mpg123Decoder(std::move(reader), outRate));
-    d->m_handle = mpg123_new(nullptr, nullptr);
+    d->m_handle = spare().take();
     mpg123_handle* h = d->m_handle;
     if (h == nullptr) {
         return nullptr;
     }
-    mpg123_param(h, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_GAPLESS, 0.0);
-    // Float output at whatever rate the file has: the resampler takes it from there.
-    mpg123_format_none(h);
-    const long* rates = nullptr;
-    std::size_t count = 0;
-    mpg123_rates(&rates, &count);
-    for (std::size_t i = 0; i < count; ++i) {
-        mpg123_format(h, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_FLOAT_32);
-    }
     long rate = 0;
     int channels = 0;
     int encoding = 0;
-    if (mpg123_replace_reader_handle(h, &readCallback, &seekCallback, nullptr) != MPG123_OK ||
-        mpg123_open_handle(h, &d->reader()) != MPG123_OK ||
+    if (mpg123_open_handle(h, &d->reader()) != MPG123_OK ||
         mpg123_set_filesize(h, static_cast<off_t>(d->reader().size())) != MPG123_OK ||
         mpg123_getformat(h, &rate, &channels, &encoding) != MPG123_OK ||
         encoding != MPG123_ENC_FLOAT_32) {
@@ -106,8 +160,7 @@ bool Mpg123Decoder::lengthNeedsScan() {
 
 Mpg123Decoder::~Mpg123Decoder() {
     if (m_handle != nullptr) {
-        mpg123_close(m_handle);
-        mpg123_delete(m_handle);
+        spare().giveBack(m_handle);
     }
 }
 

@@ -142,4 +142,8 @@ std::string streamSourcePath(Handle stream) {
     return guarded([&] { return engine().sourcePath(stream); }, std::string());
 }
 
+std::unique_ptr<FileReader> streamSourceReader(Handle stream) {
+    return guarded([&] { return engine().sourceReader(stream); }, std::unique_ptr<FileReader>());
+}
+
 }  // namespace OrvoAudio

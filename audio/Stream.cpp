@@ -36,6 +36,15 @@ Stream::~Stream() {
     delete m_chain.load(std::memory_order_acquire);
 }
 
+std::unique_ptr<FileReader> Stream::sourceReader() const {
+    const FileReader& source = m_decoder->source();
+    if (!source.wholeFile()) {
+        return nullptr;
+    }
+    // Until its thread starts nothing reads through the decoder: its blocks can be copied.
+    return source.duplicate(!m_thread.joinable());
+}
+
 bool Stream::startDecoder(int pollMicros) {
     if (m_thread.joinable()) {
         return true;

@@ -45,6 +45,8 @@ public:
     Stream& operator=(const Stream&) = delete;
 
     const std::string& path() const { return m_path; }
+    // Control side, under the engine's lock (which also covers the decoder thread's start).
+    std::unique_ptr<FileReader> sourceReader() const;
     int rate() const { return m_rate; }
     // The container's length until the data proves it wrong: it grows while decoding passes it
     // (estimated lengths) and becomes what was decoded at the end (headers that promise more).

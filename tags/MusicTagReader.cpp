@@ -3,6 +3,8 @@
 #include "tags/ApeRawReader.h"
 #include "tags/Id3v2RawReader.h"
 #include "tags/LegacyTextDecoder.h"
+#include "tags/TagFileStream.h"
+#include "tags/TitleFrameFactory.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -14,13 +16,11 @@
 #include <taglib/fileref.h>
 #include <taglib/flacfile.h>
 #include <taglib/id3v1tag.h>
-#include <taglib/id3v2framefactory.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mp4file.h>
 #include <taglib/mp4tag.h>
 #include <taglib/mpegfile.h>
 #include <taglib/textidentificationframe.h>
-#include <taglib/tfilestream.h>
 #include <taglib/tpropertymap.h>
 #include <taglib/xiphcomment.h>
 
@@ -184,12 +184,12 @@ void offerApe(const TagLib::APE::Tag* tag, const QString& path, Collector& out) 
 void offerLeadingId3v2(TagLib::File& file, const QString& path, Collector& out) {
     file.seek(0);
     if (file.readBlock(3) != TagLib::ByteVector("ID3", 3)) return;
-    const TagLib::ID3v2::Tag tag(&file, 0);
+    const TagLib::ID3v2::Tag tag(&file, 0, TitleFrameFactory::instance());
     offerId3v2(&tag, path, out);
 }
 
 bool readMpeg(TagLib::IOStream* stream, const QString& path, Collector& out) {
-    TagLib::MPEG::File file(stream, TagLib::ID3v2::FrameFactory::instance(), false);
+    TagLib::MPEG::File file(stream, TitleFrameFactory::instance(), false);
     if (!file.isValid()) return false;
     if (file.hasID3v2Tag()) offerId3v2(file.ID3v2Tag(), path, out);
     if (file.hasAPETag()) offerApe(file.APETag(), path, out);
@@ -232,7 +232,7 @@ bool readFlacComment(const QString& path, Collector& out) {
 }
 
 bool readFlac(TagLib::IOStream* stream, const QString& path, Collector& out) {
-    TagLib::FLAC::File file(stream, TagLib::ID3v2::FrameFactory::instance(), false);
+    TagLib::FLAC::File file(stream, TitleFrameFactory::instance(), false);
     if (!file.isValid()) return readFlacComment(path, out);
     if (file.hasXiphComment()) out.offer(file.xiphComment());
     if (out.text().title.isEmpty() && out.text().artist.isEmpty()) readFlacComment(path, out);
@@ -258,12 +258,12 @@ bool readAnyType(TagLib::IOStream* stream, Collector& out) {
 
 }  // namespace
 
-MusicTagText MusicTagReader::read(const std::string& utf8Path) {
-    const QString path = QString::fromStdString(utf8Path);
-    if (utf8Path.empty() || !QFileInfo(path).isFile()) return {};
-    // Read-only: TagLib would otherwise open for writing when it may.
-    TagLib::FileStream stream(utf8Path.c_str(), true);
+MusicTagText MusicTagReader::read(const std::string& utf8Path,
+                                  std::unique_ptr<OrvoAudio::FileReader> reader) {
+    if (utf8Path.empty()) return {};
+    TagFileStream stream(utf8Path, std::move(reader));
     if (!stream.isOpen()) return {};
+    const QString path = QString::fromStdString(utf8Path);
     Collector out;
     bool known = false;
     switch (containerOf(path)) {
@@ -287,8 +287,8 @@ MusicTagText MusicTagReader::read(const std::string& utf8Path) {
     }
     if (!known) {
         // Unknown extension, or a file whose content is not what its name says.
-        TagLib::FileStream again(utf8Path.c_str(), true);
-        if (again.isOpen()) readAnyType(&again, out);
+        stream.seek(0, TagLib::IOStream::Beginning);
+        readAnyType(&stream, out);
     }
     return out.text();
 }

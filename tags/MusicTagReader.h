@@ -6,7 +6,10 @@
 //
 // Threads: no shared state; files are opened read-only, one TagLib object per call.
 
+#include "audio/FileReader.h"
+
 #include <QString>
+#include <memory>
 #include <string>
 
 struct MusicTagText {
@@ -16,7 +19,9 @@ struct MusicTagText {
 
 class MusicTagReader {
 public:
-    static MusicTagText read(const std::string& utf8Path);
+    // Through `reader` when given (the whole file, as the audio library lends it), else by path.
+    static MusicTagText read(const std::string& utf8Path,
+                             std::unique_ptr<OrvoAudio::FileReader> reader = nullptr);
 
     // Longer texts are cut: they come from damaged or hostile tags, not from song titles.
     static constexpr qsizetype kMaxTextLength = 1024;

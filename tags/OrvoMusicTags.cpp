@@ -1,5 +1,6 @@
 #include "tags/OrvoMusicTags.h"
 
+#include "audio/FileReader.h"
 #include "audio/OrvoAudio.h"
 #include "tags/MusicTagReader.h"
 
@@ -12,7 +13,8 @@ extern "C" bool GetMusicTilteAndArtist(quint32 stream, QString& title, QString& 
     try {
         const std::string path = OrvoAudio::streamSourcePath(stream);
         if (path.empty()) return false;
-        const MusicTagText text = MusicTagReader::read(path);
+        // The stream's own open file, with what it has read already: no second open by path.
+        const MusicTagText text = MusicTagReader::read(path, OrvoAudio::streamSourceReader(stream));
         title = text.title;
         artist = text.artist;
     } catch (...) {

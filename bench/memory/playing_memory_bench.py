@@ -26,7 +26,8 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "startup"))
-from startup_bench import checked_program, fresh_start, loadavg, start_xvfb, stop  # noqa: E402
+from startup_bench import (checked_program, fresh_start, list_length, loadavg,  # noqa: E402
+                           start_painted, start_xvfb, stop)
 
 
 def rollup(pid):
@@ -82,14 +83,6 @@ def wait_for(check, seconds):
     return False
 
 
-def list_length(data):
-    try:
-        with open(os.path.join(data, "playlist.xml"), encoding="utf-8") as f:
-            return f.read().count("<MU ")
-    except OSError:
-        return 0
-
-
 def one_program(name, program, display, media, args):
     steps = [("idle, list of MP3s", os.path.join(media, "library")),
              ("playing MP3", os.path.join(media, "music60.mp3")),
@@ -103,14 +96,8 @@ def one_program(name, program, display, media, args):
         data, env = fresh_start(tmp, program, display)
         if args.null:
             env["ORVO_AUDIO_OUTPUT"] = "null"
-        proc = subprocess.Popen([program], env=env, stdout=subprocess.DEVNULL,
-                                stderr=subprocess.PIPE, text=True)
+        proc = start_painted(program, env, name)
         try:
-            line = proc.stderr.readline()
-            while line and not line.startswith("orvo-startup first-paint "):
-                line = proc.stderr.readline()
-            if not line:
-                raise RuntimeError(f"{name}: the window was never painted")
             time.sleep(3)
             for label, path in steps:
                 if not os.path.exists(path):

@@ -102,6 +102,28 @@ def fresh_start(tmp, program, display):
     return data, env
 
 
+def list_length(data):
+    """Entries of the play list saved in the data folder."""
+    try:
+        with open(os.path.join(data, "playlist.xml"), encoding="utf-8") as f:
+            return f.read().count("<MU ")
+    except OSError:
+        return 0
+
+
+def start_painted(program, env, name="the player"):
+    """Starts program and returns its process once its first frame is out."""
+    proc = subprocess.Popen([program], env=env, stdout=subprocess.DEVNULL,
+                            stderr=subprocess.PIPE, text=True)
+    line = proc.stderr.readline()
+    while line and not line.startswith("orvo-startup first-paint "):
+        line = proc.stderr.readline()
+    if not line:
+        stop(proc, 5)
+        raise RuntimeError(f"{name}: the window was never painted")
+    return proc
+
+
 def one_run(program, display, idle):
     with tempfile.TemporaryDirectory(prefix="orvo-bench-") as tmp:
         _, env = fresh_start(tmp, program, display)
