@@ -89,7 +89,7 @@ int COrvoPlayerApp::start() {
         case SingleInstanceLock::Outcome::Acquired:
             return runFirstInstance(true);
         case SingleInstanceLock::Outcome::HeldByOther:
-            return handOver();
+            return handOver(m_commandLineFiles);
         case SingleInstanceLock::Outcome::Failed:
             // Without a lock we cannot know whether another instance runs; still give the
             // user a player, but leave any socket alone (it may belong to a live instance).
@@ -143,10 +143,19 @@ int COrvoPlayerApp::runFirstInstance(bool listen) {
     return code;
 }
 
-int COrvoPlayerApp::handOver() {
+std::optional<int> COrvoPlayerApp::handOverToRunningInstance() {
+    if (runtimeDirectory().isEmpty()) return std::nullopt;
+    // A lock taken here is let go again: start() takes it for good (should another start take
+    // it in between, this one hands over to that one there).
+    SingleInstanceLock probe(instanceLockPath());
+    if (probe.tryAcquire() != SingleInstanceLock::Outcome::HeldByOther) return std::nullopt;
+    return handOver(parseCommandLineFiles(QCoreApplication::arguments(), QDir::currentPath()));
+}
+
+int COrvoPlayerApp::handOver(const QStringList& files) {
     // Whatever the reason, files that were not taken are reported and the exit code says so:
     // the caller (a file manager, a script) must not believe they are playing.
-    switch (SingleInstanceClient::send(instanceServerName(), m_commandLineFiles)) {
+    switch (SingleInstanceClient::send(instanceServerName(), files)) {
         case SingleInstanceClient::Result::Delivered:
             return 0;
         case SingleInstanceClient::Result::NoInstance:

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <optional>
 
 class MprisHost;
 class SingleInstanceLock;
@@ -28,6 +29,12 @@ public:
 
     // Runs start-up and, for the first instance, the event loop; returns the exit code.
     int start();
+
+    // Called with a QCoreApplication, before this object exists: when another instance runs,
+    // hands this start's files to it and gives the exit code, without the GUI (the display
+    // connection and the platform plugin are most of the time a file manager's "open with"
+    // would wait). Otherwise nothing, and start() decides again.
+    static std::optional<int> handOverToRunningInstance();
 
     // The files and folders named on the command line, absolute, in order.
     QStringList commandLineFiles() const { return m_commandLineFiles; }
@@ -57,7 +64,7 @@ public:
 
 private:
     int runFirstInstance(bool listen);
-    int handOver();
+    static int handOver(const QStringList& files);
 
     QStringList m_commandLineFiles;
     std::unique_ptr<SingleInstanceLock> m_instanceLock;
