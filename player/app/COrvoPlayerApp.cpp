@@ -60,7 +60,8 @@ QString instanceBaseName() {
 
 // The application name stays Qt's default, the executable's name: the instance lock records it
 // and tells a live owner from a reused process id by comparing it with the owner's executable.
-COrvoPlayerApp::COrvoPlayerApp(int& argc, char** argv) : QApplication(argc, argv) {
+COrvoPlayerApp::COrvoPlayerApp(int& argc, char** argv, std::unique_ptr<SingleInstanceLock> taken)
+    : QApplication(argc, argv), m_instanceLock(std::move(taken)) {
     // The installed desktop entry's name: a Wayland compositor takes it as the window's
     // application id, and shows the entry's name and icon for the window.
     setDesktopFileName(QStringLiteral("orvoplayer"));
@@ -83,6 +84,9 @@ int COrvoPlayerApp::start() {
         // hand files to someone else; a player without hand-over is the lesser loss.
         qWarning("OrvoPlayer: no private folder for the instance lock; running without hand-over");
         return runFirstInstance(false);
+    }
+    if (m_instanceLock && m_instanceLock->isHeld()) {
+        return runFirstInstance(true);  // taken before the GUI came up
     }
     m_instanceLock = std::make_unique<SingleInstanceLock>(instanceLockPath());
     switch (m_instanceLock->tryAcquire()) {
@@ -143,13 +147,21 @@ int COrvoPlayerApp::runFirstInstance(bool listen) {
     return code;
 }
 
-std::optional<int> COrvoPlayerApp::handOverToRunningInstance() {
+std::optional<int> COrvoPlayerApp::handOverToRunningInstance(
+    std::unique_ptr<SingleInstanceLock>& taken) {
     if (runtimeDirectory().isEmpty()) return std::nullopt;
-    // A lock taken here is let go again: start() takes it for good (should another start take
-    // it in between, this one hands over to that one there).
-    SingleInstanceLock probe(instanceLockPath());
-    if (probe.tryAcquire() != SingleInstanceLock::Outcome::HeldByOther) return std::nullopt;
-    return handOver(parseCommandLineFiles(QCoreApplication::arguments(), QDir::currentPath()));
+    auto lock = std::make_unique<SingleInstanceLock>(instanceLockPath());
+    switch (lock->tryAcquire()) {
+        case SingleInstanceLock::Outcome::Acquired:
+            taken = std::move(lock);
+            return std::nullopt;
+        case SingleInstanceLock::Outcome::HeldByOther:
+            return handOver(
+                parseCommandLineFiles(QCoreApplication::arguments(), QDir::currentPath()));
+        case SingleInstanceLock::Outcome::Failed:
+            return std::nullopt;  // start() tries again and reports it
+    }
+    return std::nullopt;
 }
 
 int COrvoPlayerApp::handOver(const QStringList& files) {

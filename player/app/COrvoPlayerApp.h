@@ -23,7 +23,8 @@ public:
     // The oldest Linux kernel major version the player runs on.
     static constexpr int kMinKernelMajor = 3;
 
-    COrvoPlayerApp(int& argc, char** argv);
+    // taken: the instance lock when handOverToRunningInstance() took it.
+    COrvoPlayerApp(int& argc, char** argv, std::unique_ptr<SingleInstanceLock> taken = nullptr);
     // Exit: releases the instance lock last, after the window and the socket are gone.
     ~COrvoPlayerApp() override;
 
@@ -33,8 +34,8 @@ public:
     // Called with a QCoreApplication, before this object exists: when another instance runs,
     // hands this start's files to it and gives the exit code, without the GUI (the display
     // connection and the platform plugin are most of the time a file manager's "open with"
-    // would wait). Otherwise nothing, and start() decides again.
-    static std::optional<int> handOverToRunningInstance();
+    // would wait). Otherwise nothing; a lock it could take is left in `taken` for this object.
+    static std::optional<int> handOverToRunningInstance(std::unique_ptr<SingleInstanceLock>& taken);
 
     // The files and folders named on the command line, absolute, in order.
     QStringList commandLineFiles() const { return m_commandLineFiles; }
