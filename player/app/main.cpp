@@ -1,7 +1,10 @@
 #include "COrvoPlayerApp.h"
 #include "SingleInstanceLock.h"
+#include "desktop/MprisBusLink.h"
 
 #include <QCoreApplication>
+#include <cstdio>
+#include <cstdlib>
 
 int main(int argc, char** argv) {
     std::unique_ptr<SingleInstanceLock> lock;
@@ -13,6 +16,17 @@ int main(int argc, char** argv) {
             return *code;
         }
     }
-    COrvoPlayerApp app(argc, argv, std::move(lock));
-    return app.start();
+    int code = 0;
+    {
+        COrvoPlayerApp app(argc, argv, std::move(lock));
+        code = app.start();
+    }
+    if (MprisBusLink::connectPending()) {
+        // Everything of ours is saved and closed; only Qt's teardown is left, and it would wait
+        // for ever on a desktop bus that took the connection and never answered.
+        qWarning("OrvoPlayer: the desktop bus never answered; leaving without waiting for it");
+        std::fflush(nullptr);
+        std::_Exit(code);
+    }
+    return code;
 }

@@ -5,6 +5,7 @@
 #include <QDBusPendingCallWatcher>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <atomic>
 #include <mutex>
 #include <thread>
 
@@ -13,6 +14,8 @@ namespace {
 // RequestName's flag and answer (the bus's own numbers).
 constexpr uint kDoNotQueue = 4;
 constexpr uint kPrimaryOwner = 1;
+
+std::atomic<int> g_connecting{0};
 
 QString nextConnectionName() {
     static QAtomicInt serial;
@@ -59,8 +62,10 @@ void MprisBusLink::start() {
     m_started = true;
     const QString address = desktopBusAddress();
     if (address.isEmpty()) return;
+    g_connecting.fetch_add(1);
     std::thread([this, shared = m_shared, address, name = m_name] {
         const QDBusConnection connection = QDBusConnection::connectToBus(address, name);
+        g_connecting.fetch_sub(1);
         std::lock_guard<std::mutex> lock(shared->mutex);
         if (!shared->alive) {
             QDBusConnection::disconnectFromBus(name);
@@ -70,6 +75,10 @@ void MprisBusLink::start() {
         QMetaObject::invokeMethod(
             this, [this, connection] { connected(connection); }, Qt::QueuedConnection);
     }).detach();
+}
+
+bool MprisBusLink::connectPending() {
+    return g_connecting.load() > 0;
 }
 
 void MprisBusLink::connected(const QDBusConnection& connection) {

@@ -32,6 +32,10 @@ public:
 
     // Starts connecting in the background; once only.
     void start();
+    // Whether a connecting thread of any link still waits for its bus. Qt's bus thread then
+    // waits too, without a time limit (a bus that accepts but never answers), and the teardown
+    // of Qt's statics at process exit would wait for it forever.
+    static bool connectPending();
     bool isConnected() const { return m_connected; }
     bool ownsName() const { return m_ownsName; }
     // Sends a signal; dropped while not connected.
