@@ -5,8 +5,6 @@
 # nothing is downloaded. Idempotent: when OUTDIR already holds a complete set made by this
 # version of the generator, it returns at once.
 #
-# OUTDIR/media.tsv lists every good file: name, title, artist, album, seconds, left Hz, right Hz.
-#
 #   usage: scripts/make-test-media.sh OUTDIR
 set -euo pipefail
 
@@ -31,7 +29,6 @@ APE_JAR=/usr/share/java/jmac.jar
 ARTIST="欧沃测试乐队"
 ALBUM="欧沃测试专辑"
 RATE=44100
-: >"$TMP/media.tsv"
 
 ff() { ffmpeg -nostdin -hide_banner -loglevel error -y "$@"; }
 
@@ -40,9 +37,6 @@ tone_wav() {
   ff -f lavfi -i "aevalsrc=0.5*sin(2*PI*$3*t)|0.5*sin(2*PI*$4*t):s=$RATE:d=$2" \
      -c:a pcm_s16le "$TMP/$1.wav"
 }
-
-# record NAME TITLE SECONDS LEFT_HZ RIGHT_HZ
-record() { printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$1" "$2" "$ARTIST" "$ALBUM" "$3" "$4" "$5" >>"$TMP/media.tsv"; }
 
 # encode SRC_WAV NAME TITLE: one file of the format named by NAME's extension
 encode() {
@@ -67,23 +61,18 @@ tone_wav tone1k 3 1000 1000
 for ext in mp2 mp3 wma flac aac ogg ape; do
   upper=$(echo "$ext" | tr a-z A-Z)
   encode "$TMP/tone1k.wav" "tone1k.$ext" "一千赫兹 $upper"
-  record "tone1k.$ext" "一千赫兹 $upper" 3 1000 1000
 done
 python3 "$MEDIA/mp1enc.py" "$TMP/tone1k.mp1" 3 1000 1000
 python3 "$MEDIA/tagtool.py" id3v2 "$TMP/tone1k.mp1" "一千赫兹 MP1" "$ARTIST" "$ALBUM"
-record tone1k.mp1 "一千赫兹 MP1" 3 1000 1000
 
 # 8 kHz, a different tone per channel, and both tones at once (equaliser tests).
 tone_wav tone8k 3 8000 8000
 encode "$TMP/tone8k.wav" tone8k.flac "八千赫兹"
-record tone8k.flac "八千赫兹" 3 8000 8000
 tone_wav stereo 4 1000 3000
 encode "$TMP/stereo.wav" stereo.flac "左一千右三千"
-record stereo.flac "左一千右三千" 4 1000 3000
 both="0.25*sin(2*PI*1000*t)+0.25*sin(2*PI*8000*t)"
 ff -f lavfi -i "aevalsrc=$both|$both:s=$RATE:d=3" -c:a pcm_s16le "$TMP/twotone.wav"
 encode "$TMP/twotone.wav" twotone.flac "双音"
-record twotone.flac "双音" 3 1000 8000
 # The ten equaliser band centres at once, each well below full scale.
 expr=""
 for f in 31 62 125 250 500 1000 2000 4000 8000 16000; do
@@ -91,19 +80,15 @@ for f in 31 62 125 250 500 1000 2000 4000 8000 16000; do
 done
 ff -f lavfi -i "aevalsrc=$expr|$expr:s=$RATE:d=3" -c:a pcm_s16le "$TMP/bands.wav"
 encode "$TMP/bands.wav" bands.flac "十段"
-record bands.flac "十段" 3 0 0
 
 # 40 s in four 10 s steps of 500, 1000, 2000 and 4000 Hz: a seek lands on a known tone.
 step="0.5*sin(2*PI*t*if(lt(t\,10)\,500\,if(lt(t\,20)\,1000\,if(lt(t\,30)\,2000\,4000))))"
 ff -f lavfi -i "aevalsrc=$step|$step:s=$RATE:d=40" -c:a pcm_s16le "$TMP/steps.wav"
 encode "$TMP/steps.wav" steps.flac "四段音阶"
-record steps.flac "四段音阶" 40 0 0
 encode "$TMP/steps.wav" steps.mp3 "四段音阶 MP3"
-record steps.mp3 "四段音阶 MP3" 40 0 0
 
 # A Chinese file name.
 cp "$TMP/tone1k.mp3" "$TMP/中文歌曲.mp3"
-record "中文歌曲.mp3" "一千赫兹 MP3" 3 1000 1000
 
 # ADTS AAC has no length field: FFmpeg estimates it from the first frames' bit rate. Noise first,
 # silence after (far fewer bytes) makes a 4 s file that announces about 1.3 s.
