@@ -133,10 +133,6 @@ TEST_F(MprisTest, EveryMethodAndPropertyFollowsWhatIsHeard) {
             EXPECT_EQ(get(table[i].toString(), interface), table[i + 1])
                 << table[i].toString().toStdString();
     EXPECT_EQ(get("SupportedUriSchemes", kRoot), QStringList{"file"});
-    const QStringList types = get("SupportedMimeTypes", kRoot).toStringList();
-    for (const char* type : {"audio/x-mp1", "audio/x-mp2", "audio/mpeg", "audio/x-ms-wma",
-                             "audio/flac", "audio/aac", "audio/ogg", "audio/x-ape"})
-        EXPECT_TRUE(types.contains(type)) << type;
     EXPECT_EQ(trackId(get("Metadata")), "/org/mpris/MediaPlayer2/TrackList/NoTrack");
     invoke("Play");
     EXPECT_EQ(status(), "Stopped");
@@ -279,9 +275,10 @@ TEST_F(MprisTest, EveryMethodAndPropertyFollowsWhatIsHeard) {
 
 TEST_F(MprisTest, WithoutAUsableDesktopBusThePlayerPlaysAsBefore) {
     makeSongs(6);
-    for (const char* address : {"", "unix:path=/nonexistent/bus", "nonsense"}) {
+    // No bus at all is how every other end-to-end test runs.
+    for (const char* address : {"unix:path=/nonexistent/bus", "nonsense"}) {
         SCOPED_TRACE(address);
-        if (*address) m_env.insert("DBUS_SESSION_BUS_ADDRESS", address);
+        m_env.insert("DBUS_SESSION_BUS_ADDRESS", address);
         QProcess* running = player();
         ASSERT_EQ(second({m_songs[1]}), 0);
         EXPECT_TRUE(hears("B", 30000)) << heard().toStdString();

@@ -65,9 +65,8 @@ TEST_F(InstallE2E, InstalledProgramPlaysWritesNothingBesideItselfAndItsFilesVali
     QProcess* player = this->player({song}, m_prefix);
     ASSERT_TRUE(hears("A"));
 
-    // Every library came from the private folder, none from the build. The store and the tag
-    // reader are loaded around each use and may be unmapped right now; the saved play list
-    // below shows the store's work.
+    // Every library came from the private folder, none from the build (the store and the tag
+    // reader are loaded around each use; the saved play list below shows the store's work).
     QStringList libraries;
     for (const QString& line :
          text(QStringLiteral("/proc/%1/maps").arg(player->processId())).split('\n'))
@@ -88,8 +87,7 @@ TEST_F(InstallE2E, InstalledProgramPlaysWritesNothingBesideItselfAndItsFilesVali
     EXPECT_TRUE(text(data + "playlist.xml").contains(song));
     EXPECT_EQ(prefixState(), installed);
 
-    // The entry opens every supported type: each extension's type, as the shared MIME database
-    // names it, is listed (MP1 has none of its own and goes as MPEG audio with MP3).
+    // The entry opens each supported extension's type as the shared MIME database names it.
     const QString entry = m_prefix + "/share/applications/orvoplayer.desktop";
     const QString desktop = text(entry);
     EXPECT_TRUE(desktop.contains(QRegularExpression("\nExec=[^\n]* %F\n")));

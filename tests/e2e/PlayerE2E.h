@@ -23,18 +23,16 @@ class PlayerE2E : public ::testing::Test {
 protected:
     static const QList<int> kTones;  // the songs' tones, A to D
 
-    // Skips unless m_tools are installed; starts Xvfb when m_x11.
-    void SetUp() override;
+    void SetUp() override;  // skips unless m_tools are installed; starts Xvfb when m_x11
     void TearDown() override;
 
-    // A song of seconds at path (the format follows the name) in tone A + letter, titled
-    // "Song <letter>" by "Orvo Tones". Empty when ffmpeg failed.
+    // A song at path (the format follows the name) in tone A + letter, titled "Song <letter>" by
+    // "Orvo Tones"; empty when ffmpeg failed. makeSongs: A and B in music/album, C in music, D in
+    // drop, as m_songs.
     QString song(const QString& path, int letter, int seconds = 6);
-    // A and B in music/album, C in music, D in drop, as m_songs.
     void makeSongs(int seconds);
     // The delivered settings, opaque, with values replaced by key.
     void writeConfig(const QMap<QString, QString>& values = {});
-    // Any process, ended with the test.
     QProcess* run(const QString& program, const QStringList& args, const QString& dir = {});
     // A first player, returned once its socket answers and (on X11) its window is mapped; what
     // it plays is captured for heard().
@@ -58,10 +56,8 @@ protected:
     // The songs heard so far, in order: each run of 0.1 s blocks dominated by one song's tone
     // ("A" .. "D"), "-" for a run of silence, runs shorter than 0.3 s left out.
     QString heard();
-    // Waits until what was heard ends with tail.
-    bool hears(const QString& tail, int ms = 15000);
-    // Waits (at most ms) until the capture grows by more than a few blocks.
-    bool grows(int ms = 1000);
+    bool hears(const QString& tail, int ms = 15000);  // until what was heard ends with tail
+    bool grows(int ms = 1000);  // until the capture grows by more than a few blocks
 
     QStringList playList() const;
     QString config(const QString& key) const;

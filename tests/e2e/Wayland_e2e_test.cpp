@@ -1,7 +1,6 @@
-// The built player under a Wayland compositor: weston's headless backend, with its socket in the
-// private runtime folder. The window has to come up translucent (seen on weston's own
-// screenshots, which go to tests/artifacts/e2e/) and a handed-over file has to play. Skipped
-// when weston or Qt's Wayland platform plugin is not installed.
+// The built player under weston's headless backend (its socket in the private runtime folder):
+// the window comes up translucent on weston's own screenshots and a file given to it plays.
+// Skipped when weston or Qt's Wayland platform plugin is not installed.
 
 #include "PlayerE2E.h"
 
@@ -32,9 +31,8 @@ bool showsPattern(const QImage& shot) {
     return false;
 }
 
-// How much of what lies under the box shows through in shown: the correlation of the
-// horizontal pixel steps of both pictures. Fine texture of the desktop seen through a
-// translucent window keeps its steps; an opaque window's own picture does not have them.
+// How much of what lies under the box shows through: the correlation of the horizontal pixel
+// steps of both pictures, which the desktop's texture keeps through a translucent window only.
 double seenThrough(const QImage& shown, const QImage& under, const QRect& box) {
     double both = 0, shownOnly = 0, underOnly = 0;
     for (int y = box.top(); y <= box.bottom(); ++y) {
@@ -69,9 +67,8 @@ TEST_F(WaylandE2E, TranslucentWindowComesUpAndAHandedOverFilePlays) {
     ASSERT_FALSE(song.isEmpty());
     // Translucency on at 170 lets the desktop through.
     writeConfig({{"entransparent", "1"}, {"transparent", "170"}});
-    // The desktop once weston's start-up fade is over, with its pattern below the panel.
-    // The fade's last steps change little, so two shots in a row can match while it runs:
-    // the desktop has to stay the same over three shots 300 ms apart.
+    // The desktop once weston's start-up fade is over: its last steps change little, so the
+    // pattern has to stay the same over three shots 300 ms apart.
     QImage desktop = screenshot("wayland-0-desktop"), previous;
     ASSERT_FALSE(desktop.isNull()) << "no screenshot from weston";
     int alike = 0;
@@ -86,17 +83,15 @@ TEST_F(WaylandE2E, TranslucentWindowComesUpAndAHandedOverFilePlays) {
         20000));
 
     m_env.insert("QT_QPA_PLATFORM", "wayland");
-    // Qt's Wayland plugin leaves libwayland-client's queue and its own display data to the end
-    // of the process, where the leak checker of a sanitizer build reports them; the program's own
-    // memory is checked by the X11 runs.
+    // Qt's Wayland plugin leaves its display data to the end of the process, where a sanitizer
+    // build's leak checker reports them; the program's own memory is checked by the X11 runs.
     const QString asan = m_env.value("ASAN_OPTIONS");
     m_env.insert("ASAN_OPTIONS", (asan.isEmpty() ? QString() : asan + ':') + "detect_leaks=0");
     QProcess* player = this->player({song});
     ASSERT_TRUE(hears("A"));
 
-    // The window: about its area of the output changed, and translucent, part of what lies
-    // under it shows through (weston's background is a pattern, so a translucent window's
-    // pixels keep varying with it where an opaque one would be flat skin).
+    // The window: about its area of the output changed, and part of what lies under it shows
+    // through.
     QImage shown;
     QRect window;
     qsizetype changed = 0;
