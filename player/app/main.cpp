@@ -1,5 +1,6 @@
 #include "COrvoPlayerApp.h"
 #include "SingleInstanceLock.h"
+#include "desktop/DesktopBusProbe.h"
 #include "desktop/MprisBusLink.h"
 
 #include <QCoreApplication>
@@ -16,6 +17,7 @@ int main(int argc, char** argv) {
             return *code;
         }
     }
+    DesktopBusProbe::disableSilentDesktopBus(1000);
     int code = 0;
     {
         COrvoPlayerApp app(argc, argv, std::move(lock));

@@ -77,9 +77,7 @@ void MprisBusLink::start() {
     }).detach();
 }
 
-bool MprisBusLink::connectPending() {
-    return g_connecting.load() > 0;
-}
+bool MprisBusLink::connectPending() { return g_connecting.load() > 0; }
 
 void MprisBusLink::connected(const QDBusConnection& connection) {
     if (!connection.isConnected()) {

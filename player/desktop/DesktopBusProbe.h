@@ -1,0 +1,21 @@
+#pragma once
+// Whether the desktop bus says anything at all. A bus that takes connections and never answers
+// (a hung bus daemon) makes every call of Qt's own bus users wait without a time limit: the tray
+// icon asks the bus for a status-notifier host on the UI thread and the window would never show.
+// Checked once before the GUI comes up; a silent bus is then replaced by an address that fails at
+// once, so Qt falls back to what it does without a bus (the tray through the X server).
+
+#include <QString>
+
+class DesktopBusProbe {
+public:
+    enum class Verdict { Answers, Silent, NotChecked };
+
+    // Sends the first line of the bus's greeting to the first Unix socket of address and waits at
+    // most timeoutMs for any reply. NotChecked for other transports and unreadable addresses;
+    // a socket that refuses or closes counts as answering (Qt's own attempt fails fast then).
+    static Verdict check(const QString& address, int timeoutMs);
+
+    // check() on the session bus address; a Silent bus is disabled for this process.
+    static void disableSilentDesktopBus(int timeoutMs);
+};
