@@ -28,8 +28,7 @@ constexpr int kRate = 44100;
 
 inline double toDb(double ratio) { return 20.0 * std::log10(ratio); }
 
-// |H| in dB of a cookbook peaking filter at `f`, so that the engine's code is not its own
-// reference.
+// |H| in dB of a cookbook peaking filter at `f`: not the engine's code as its own reference.
 inline double peakingMagnitudeDb(double f0, double octaves, double gainDb, double f,
                                  double rate = kRate) {
     const double a = std::pow(10.0, gainDb / 40.0);

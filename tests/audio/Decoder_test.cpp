@@ -80,9 +80,8 @@ TEST(DecoderTest, ContentPicksTheDecoder) {
     EXPECT_NEAR(decodeAll(*surround).size() / 2.0, 2.0 * kRate, 0.01 * kRate);
 }
 
-// The three-second 1 kHz tone of every format at two output rates: its codec and decoder, its
-// length, the tone on both channels, an interrupt. Where a light decoder reads it, FFmpeg must
-// read the same length (gapless MP3 included) and, at the file's rate, the same samples.
+// Every format's 1 kHz tone at two output rates: codec, decoder, length, tone, interrupt. Where a
+// light decoder reads it, FFmpeg reads as long (gapless MP3) and, at the file's rate, the same.
 TEST(DecoderTest, EveryFormatHoldsItsToneOnBothPaths) {
     const struct {
         const char* file;

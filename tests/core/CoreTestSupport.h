@@ -1,7 +1,6 @@
 #pragma once
-// Player core tests: the real audio library on its fast null output, the real tag reader and
-// store from the build, generated media (ORVO_TEST_MEDIA), a private data folder, and a view
-// that records what the window would be told.
+// Player core tests: the real audio library (fast null output), tag reader and store from the
+// build, generated media, a private data folder, and a view recording what the window is told.
 
 #include "core/AudioLibrary.h"
 #include "core/Playback.h"
