@@ -150,7 +150,6 @@ using StreamFn = std::function<void(OrvoAudio::Handle)>;
 struct PlayResult {
     std::int64_t lengthBytes = -1;
     std::int64_t endPositionBytes = -1;
-    bool ended = false;  // reported Stopped at the end within the time limit
     std::optional<Wav> capture;
 };
 
@@ -170,7 +169,7 @@ inline PlayResult playToEnd(const std::string& file, const StreamFn& setup = {},
         if (setup) setup(h);
         OrvoAudio::channelPlay(h);
         if (during) during(h);
-        result.ended = waitStopped(h, 30000ms);
+        waitStopped(h, 30000ms);
         result.endPositionBytes = OrvoAudio::channelGetPosition(h);
     }
     OrvoAudio::free();

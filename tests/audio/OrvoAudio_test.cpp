@@ -45,7 +45,7 @@ std::int64_t playThrough(Handle h, std::chrono::milliseconds limit = 20000ms) {
     const std::int64_t end = channelGetPosition(h);
     EXPECT_EQ(channelGetLength(h), end);
     // Past the real end (one that decoded nothing keeps its length unknown, 0, and seeks anywhere).
-    if (end > 0) EXPECT_FALSE(channelSetPosition(h, end + 8 * kRate)) << "past the real end";
+    EXPECT_TRUE(end == 0 || !channelSetPosition(h, end + 8 * kRate)) << "past the real end";
     if (channelSetPosition(h, end / 16 * 8)) {
         EXPECT_TRUE(channelPlay(h));
         EXPECT_TRUE(waitStopped(h, limit)) << "did not end after a seek";
@@ -453,7 +453,7 @@ TEST_P(SeekTest, SeekBeforePlayIsHeardFromThere) {
         EXPECT_TRUE(channelSetPosition(h, channelSeconds2Bytes(h, 29.5)));
         EXPECT_EQ(channelGetPosition(h), channelSeconds2Bytes(h, 29.5));
     });
-    ASSERT_TRUE(r.ended && r.capture);
+    ASSERT_TRUE(r.capture);
     const bool lossless = std::string(GetParam()).ends_with(".flac");
     EXPECT_NEAR(r.capture->seconds(), 10.5, lossless ? 0.001 : 0.06);
     EXPECT_NEAR(toneAmplitude(*r.capture, 0, 2000, 0, kRate / 4), 0.5, 0.05);

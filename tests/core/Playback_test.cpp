@@ -22,7 +22,7 @@ TEST_F(PlaybackTest, EndOfTheLastSongStopsOrWrapsToTheFirstWithListLoop) {
         ASSERT_TRUE(m_playback.PlayIndex(2, 1));
         EXPECT_EQ(m_view.take(), (QStringList{"stop", "mark 2 1", "start stereo"}));
         Playback::Progress p;  // timer 1 ticks until the song ends
-        EXPECT_TRUE(until([&] { return (p = m_playback.OnProgressTimer(200)).ended; }));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return (p = m_playback.OnProgressTimer(200)).ended; }));
         EXPECT_EQ(p.advanced, loop);
         EXPECT_EQ(m_playback.isPlaying(), loop);
         const QStringList wrapped = {"stop", "stop", "mark 0 1", "start tone1k"};
