@@ -28,8 +28,7 @@ constexpr int kRate = 44100;
 
 inline double toDb(double ratio) { return 20.0 * std::log10(ratio); }
 
-// |H| in dB of a cookbook peaking filter at `f`, so that the engine's code is not its own
-// reference.
+// |H| in dB of a cookbook peaking filter at `f`: not the engine's code as its own reference.
 inline double peakingMagnitudeDb(double f0, double octaves, double gainDb, double f,
                                  double rate = kRate) {
     const double a = std::pow(10.0, gainDb / 40.0);
@@ -151,7 +150,6 @@ using StreamFn = std::function<void(OrvoAudio::Handle)>;
 struct PlayResult {
     std::int64_t lengthBytes = -1;
     std::int64_t endPositionBytes = -1;
-    bool ended = false;  // reported Stopped at the end within the time limit
     std::optional<Wav> capture;
 };
 
@@ -171,7 +169,7 @@ inline PlayResult playToEnd(const std::string& file, const StreamFn& setup = {},
         if (setup) setup(h);
         OrvoAudio::channelPlay(h);
         if (during) during(h);
-        result.ended = waitStopped(h, 30000ms);
+        waitStopped(h, 30000ms);
         result.endPositionBytes = OrvoAudio::channelGetPosition(h);
     }
     OrvoAudio::free();

@@ -1,4 +1,5 @@
-// One equaliser filter on a synthetic sine against the textbook curve; live parameter changes.
+// One equaliser filter on a synthetic sine: live parameter changes, limits and refusals (its curve
+// against the textbook one, in a chain of ten: OrvoAudio_test's TenBands).
 #include "audio/PeakingEq.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +11,6 @@
 
 using OrvoAudio::PeakingEq;
 using OrvoAudioTest::kRate;
-using OrvoAudioTest::peakingMagnitudeDb;
 
 namespace {
 
@@ -27,25 +27,6 @@ double measuredGainDb(PeakingEq& eq, double hz, int rate = kRate) {
         peak[i % 2] = std::max(peak[i % 2], std::abs(static_cast<double>(s[i])));
     EXPECT_NEAR(peak[0], peak[1], 1e-6);
     return OrvoAudioTest::toDb(peak[0] / 0.25);
-}
-
-TEST(PeakingEq, GainAtTheCentreBandEdgesAndFarAway) {
-    for (const double centre : {31.0, 250.0, 1000.0, 16000.0}) {
-        for (const float gain : {-15.0f, -4.0f, 6.0f, 15.0f}) {
-            SCOPED_TRACE(testing::Message() << centre << " Hz " << gain << " dB");
-            PeakingEq eq(kRate);
-            ASSERT_TRUE(eq.setParameters({static_cast<float>(centre), 12.0f, gain}));
-            // One octave of bandwidth: half the dB gain half an octave from the centre (below it
-            // for the top band, whose upper edge lies past Nyquist; warped more up there).
-            const double edge = centre < 10000 ? centre * std::sqrt(2.0) : centre / std::sqrt(2.0);
-            EXPECT_NEAR(measuredGainDb(eq, edge) / gain, 0.5, centre < 10000 ? 0.1 : 0.25);
-            // Everywhere the textbook curve: the full gain at the centre, transparent far away.
-            for (const double f :
-                 {centre, centre / 4, edge, centre < 2000 ? centre * 16 : centre / 16})
-                EXPECT_NEAR(measuredGainDb(eq, f), peakingMagnitudeDb(centre, 1, gain, f), 0.05)
-                    << f;
-        }
-    }
 }
 
 TEST(PeakingEq, NewFilterIsFlatChangesApplyWhileRunningAndAreClamped) {

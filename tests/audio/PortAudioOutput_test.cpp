@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -16,9 +17,7 @@ namespace {
 std::atomic<std::size_t> g_rendered{0};
 
 std::size_t render(void*, float* out, std::size_t frames) {
-    for (std::size_t i = 0; i < 2 * frames; ++i) {
-        out[i] = 0.25f;
-    }
+    std::fill(out, out + 2 * frames, 0.25f);
     g_rendered.fetch_add(frames);
     return frames;
 }
@@ -60,9 +59,8 @@ TEST_F(PortAudioOutputTest, PlaysTheDefaultDeviceAndKeepsNoProbedPluginLoaded) {
 
         ASSERT_TRUE(output.start());
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (g_rendered.load() < 44100 && std::chrono::steady_clock::now() < deadline) {
+        while (g_rendered.load() < 44100 && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
         EXPECT_GE(g_rendered.load(), 44100u) << "the device's thread did not ask for audio";
         output.stop();
         const std::size_t stopped = g_rendered.load();

@@ -1,7 +1,6 @@
 #pragma once
-// Player core tests: the real audio library on its fast null output, the real tag reader and
-// store from the build, generated media (ORVO_TEST_MEDIA), a private data folder, and a view
-// that records what the window would be told.
+// Player core tests: the real audio library (fast null output), tag reader and store from the
+// build, generated media, a private data folder, and a view recording what the window is told.
 
 #include "core/AudioLibrary.h"
 #include "core/Playback.h"
@@ -10,8 +9,7 @@
 #include "core/TagReaderBinding.h"
 #include "tests/store/DataDirFixture.h"
 
-#include <QElapsedTimer>
-#include <QThread>
+#include <QtCore/qtestsupport_core.h>
 
 class RecordingView : public PlayerView {
 public:
@@ -59,18 +57,6 @@ protected:
         const QString dir = qEnvironmentVariable("ORVO_TEST_MEDIA");
         return dir.isEmpty() || name.isEmpty() ? dir : dir + u'/' + name;
     }
-    // Calls step every 10 ms until it answers true or 10 s have passed.
-    template <typename Step>
-    static bool until(Step step) {
-        QElapsedTimer clock;
-        clock.start();
-        while (!step()) {
-            if (clock.elapsed() > 10000) return false;
-            QThread::msleep(10);
-        }
-        return true;
-    }
-
     const OrvoAudio::Api* m_api = nullptr;
     RecordingView m_view;
     QList<tagFileListInfo> m_items;

@@ -7,8 +7,6 @@ using namespace ConfigKeys;
 using SB = StoreBinding;
 using StoreBindingTest = CoreFixture;  // the delivered config, the library path set anew
 
-// The store's own rules are proven in its tests, and the play and skin lists reach it in the
-// player core and main window tests; here the config keys and values the player writes.
 TEST_F(StoreBindingTest, EveryConfigKeyThePlayerWritesReachesTheDeliveredFile) {
     // The store never adds a key, so every key the player writes must be in the delivered file.
     for (const char* key : {kSkin, kWndSize, kLoop, kMute, kVolume, kLastPlayFile, kEnTransparent,
