@@ -1,13 +1,11 @@
 // The block walker on GIFs put together block by block: which frames it finds and what each
-// one-frame GIF holds; then truncated, mutated, random and endless bytes, where the walk must end
-// with the walk and the extraction agreeing.
+// one-frame GIF holds; then truncated and endless bytes (random ones are fuzz/'s).
 #include "update/GifWalker.h"
 #include "GifPieces.h"
 
 #include <gtest/gtest.h>
 #include <QList>
 #include <optional>
-#include <random>
 
 namespace {
 QList<GifFrameBlock> extractAll(const QByteArray& bytes) {
@@ -96,20 +94,6 @@ TEST(GifWalker, HostileBytesEndTheWalkAfterTheLastCompleteFrame) {
                   std::count_if(ends.begin(), ends.end(), [n](qsizetype e) { return e <= n; }))
             << n;
         for (qsizetype i = 0; i < frames.size(); ++i) ASSERT_EQ(frames[i].gif, whole[i].gif);
-    }
-    // Mutated and random bytes: whatever comes out is a one-frame GIF no larger than the input.
-    std::mt19937 random(20261207);
-    for (int round = 0; round < 4000; ++round) {
-        QByteArray input = round % 2 ? QByteArray(round % 4 == 1 ? "GIF89a" : "") : bytes;
-        if (round % 2 == 0) {
-            for (int flips = 1 + random() % 4; flips > 0; --flips)
-                input[random() % input.size()] = char(random());
-        }
-        for (int n = round % 2 ? random() % 300 : 0; n > 0; --n) input += char(random());
-        for (const GifFrameBlock& frame : extractAll(input)) {
-            ASSERT_LE(frame.gif.size(), input.size() + 1);
-            ASSERT_TRUE(frame.gif.startsWith(input.first(13)) && frame.gif.endsWith(';'));
-        }
     }
     // An endless run of extensions on a huge image: one pass, one frame, sizes reported as read.
     QByteArray endless = header(65535, 65535);

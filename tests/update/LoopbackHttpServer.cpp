@@ -23,7 +23,6 @@ QByteArray LoopbackHttpServer::Reply(const QByteArray& body, int status) {
 
 void LoopbackHttpServer::accept() {
     while (QTcpSocket* socket = m_server.nextPendingConnection()) {
-        ++m_connections;
         socket->setParent(&m_server);
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { read(socket); });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] {

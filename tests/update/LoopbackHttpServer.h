@@ -25,9 +25,8 @@ public:
     bool listening() const { return m_server.isListening(); }
     void close() { m_server.close(); }
     quint16 port() const { return m_server.serverPort(); }
-    // Every request's head as received, and how many connections were made and have ended.
+    // Every request's head as received, and how many connections have ended.
     const QList<QByteArray>& requests() const { return m_requests; }
-    int connections() const { return m_connections; }
     int disconnections() const { return m_disconnections; }
 
     // An HTTP/1.1 reply with Content-Length and `status`.
@@ -41,6 +40,5 @@ private:
     Answer m_answer;
     QTcpServer m_server;
     QList<QByteArray> m_requests;
-    int m_connections = 0;
     int m_disconnections = 0;
 };

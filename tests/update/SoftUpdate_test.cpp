@@ -4,19 +4,16 @@
 // go to the build's test artifacts.
 #include "update/SoftUpdate.h"
 #include "LoopbackHttpServer.h"
-#include "platform/DataDirectory.h"
+#include "tests/settings/OpenedUrls.h"
 #include "tests/settings/SeededDataFixture.h"
 #include "update/CPictureEx.h"
 
 #include <gtest/gtest.h>
-#include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
-#include <QUrl>
-#include <memory>
 #include <ostream>
 #include <utility>
 
@@ -34,28 +31,41 @@ QString offer(const QString& version, const QString& time) {
            time + "),请点击更新</a>";
 }
 
-// Catches what the page asks the desktop to open.
-class OpenedUrls : public QObject {
-    Q_OBJECT
-public:
-    OpenedUrls() { QDesktopServices::setUrlHandler("http", this, "open"); }
-    ~OpenedUrls() override { QDesktopServices::unsetUrlHandler("http"); }
-    QList<QUrl> urls;
-public slots:
-    void open(const QUrl& url) { urls.append(url); }
+constexpr int kTimeoutMs = 1500;
+
+// The page's window as the sheet would make it, in a window of its own, idle.
+struct Opened {
+    explicit Opened(SoftUpdate& softUpdate) : page(openPage(softUpdate, sheet)) { find(); }
+    void find() {
+        button = page->findChild<QPushButton*>("1017");
+        link = page->findChild<QLabel*>("1026");
+        picture = page->findChild<CPictureEx*>("1024");
+        ASSERT_TRUE(button && link && picture);
+        EXPECT_EQ(button->text(), "检测新版本");
+        EXPECT_TRUE(button->isEnabled());
+        EXPECT_FALSE(link->isVisible() || picture->isVisible());
+    }
+    // Clicks the button and waits (with a limit) for the check to end: the link's text then.
+    QString check() {
+        QTest::mouseClick(button, Qt::LeftButton);
+        EXPECT_FALSE(button->isEnabled() || link->isVisible());
+        EXPECT_TRUE(picture->isVisible() && picture->isPlaying());
+        if (!QTest::qWaitFor([&] { return button->isEnabled(); }, kTimeoutMs + 5000))
+            return "(no result)";
+        EXPECT_FALSE(picture->isVisible() || picture->isPlaying());
+        EXPECT_TRUE(link->isVisible());
+        return link->text();
+    }
+
+    std::unique_ptr<QWidget> sheet;
+    QWidget* page;
+    QPushButton* button = nullptr;
+    QLabel* link = nullptr;
+    CPictureEx* picture = nullptr;
 };
 
 class SoftUpdateTest : public ::testing::Test {
 protected:
-    // The page's window as the sheet would make it, in a window of its own.
-    struct Opened {
-        std::unique_ptr<QWidget> sheet;
-        QWidget* page = nullptr;
-        QPushButton* button = nullptr;
-        QLabel* link = nullptr;
-        CPictureEx* picture = nullptr;
-    };
-
     void SetUp() override {
         DataDirectory::setProgramDirectoryOverride(ORVO_SOURCE_DIR);
         VersionCheck::TestHooks& hooks = VersionCheck::testHooks();
@@ -67,35 +77,6 @@ protected:
         VersionCheck::testHooks() = {};
         DataDirectory::setProgramDirectoryOverride({});
     }
-
-    static void open(SoftUpdate& softUpdate, Opened& opened) {
-        opened.page = openPage(softUpdate, opened.sheet);
-        opened.button = opened.page->findChild<QPushButton*>("1017");
-        opened.link = opened.page->findChild<QLabel*>("1026");
-        opened.picture = opened.page->findChild<CPictureEx*>("1024");
-        ASSERT_TRUE(opened.button && opened.link && opened.picture);
-        EXPECT_EQ(opened.button->text(), "检测新版本");
-        EXPECT_TRUE(opened.button->isEnabled());
-        EXPECT_FALSE(opened.link->isVisible());
-        EXPECT_FALSE(opened.picture->isVisible());
-    }
-
-    // Clicks the button and waits (with a limit) for the check to end: the link's text then.
-    static QString check(Opened& opened) {
-        QTest::mouseClick(opened.button, Qt::LeftButton);
-        EXPECT_FALSE(opened.button->isEnabled());
-        EXPECT_TRUE(opened.picture->isVisible());
-        EXPECT_TRUE(opened.picture->isPlaying());
-        EXPECT_FALSE(opened.link->isVisible());
-        if (!QTest::qWaitFor([&] { return opened.button->isEnabled(); }, kTimeoutMs + 5000))
-            return "(no result)";
-        EXPECT_FALSE(opened.picture->isVisible());
-        EXPECT_FALSE(opened.picture->isPlaying());
-        EXPECT_TRUE(opened.link->isVisible());
-        return opened.link->text();
-    }
-
-    static constexpr int kTimeoutMs = 1500;
 };
 
 TEST_F(SoftUpdateTest, EveryKindOfReplyEndsInItsTextAndLinkInBoundedTime) {
@@ -136,11 +117,10 @@ TEST_F(SoftUpdateTest, EveryKindOfReplyEndsInItsTextAndLinkInBoundedTime) {
         VersionCheck::testHooks().port = server.port();
         VersionCheck::testHooks().networkAlive = [alive = row.alive] { return alive; };
         if (!row.listening) server.close();
-        Opened opened;
-        open(softUpdate, opened);
+        Opened opened(softUpdate);
         QElapsedTimer clock;
         clock.start();
-        EXPECT_EQ(check(opened), row.text);
+        EXPECT_EQ(opened.check(), row.text);
         EXPECT_LT(clock.elapsed(), row.alive ? kTimeoutMs + 1500 : 500);
         saveShots(*opened.page, "update", QStringLiteral("SoftUpdate-") + row.name);
         // A real click on the link's text opens the page it names; the newest version's has none.
@@ -161,8 +141,7 @@ TEST_F(SoftUpdateTest, EveryKindOfReplyEndsInItsTextAndLinkInBoundedTime) {
         }
     }
     // Other addresses, as a crafted reply's text could name them, are not opened.
-    Opened idle;
-    open(softUpdate, idle);
+    Opened idle(softUpdate);
     saveShots(*idle.page, "update", "SoftUpdate-idle");
     for (const char* url : {"http://www.orvoplayer.example/download.html",
                             "http://www.orvoplayer.example/download.html?x",
@@ -177,8 +156,7 @@ TEST_F(SoftUpdateTest, ClosingThePageOrDroppingThePageObjectDuringACheckIsSafe) 
     VersionCheck::testHooks().port = silent.port();
     auto softUpdate = std::make_unique<SoftUpdate>();
     {
-        Opened opened;
-        open(*softUpdate, opened);
+        Opened opened(*softUpdate);
         QTest::mouseClick(opened.button, Qt::LeftButton);
         ASSERT_TRUE(QTest::qWaitFor([&] { return silent.requests().size() == 1; }, 5000));
         saveShots(*opened.page, "update", "SoftUpdate-busy");
@@ -189,9 +167,8 @@ TEST_F(SoftUpdateTest, ClosingThePageOrDroppingThePageObjectDuringACheckIsSafe) 
     // The next opening works again; then the page object goes first, its window later.
     LoopbackHttpServer late({LoopbackHttpServer::Reply("ver:0.0.1.7,ptm:t"), 4, 50});
     VersionCheck::testHooks().port = late.port();
-    Opened opened;
-    open(*softUpdate, opened);
-    EXPECT_EQ(check(opened), offer("0.0.1.7", "t"));
+    Opened opened(*softUpdate);
+    EXPECT_EQ(opened.check(), offer("0.0.1.7", "t"));
     QTest::mouseClick(opened.button, Qt::LeftButton);
     const QPointer<QWidget> window = opened.page;
     softUpdate.reset();
@@ -200,5 +177,3 @@ TEST_F(SoftUpdateTest, ClosingThePageOrDroppingThePageObjectDuringACheckIsSafe) 
 }
 
 }  // namespace
-
-#include "SoftUpdate_test.moc"
