@@ -2,10 +2,9 @@
 // caption band are drawn with, switching pages, and which pages OK applies. Pixel positions are
 // logical, so the checks hold at any device pixel ratio (QT_SCALE_FACTOR).
 
-#include "settings/CMyPropertySheet.h"
-#include "settings/AboutMe.h"
+#include "core/ConfigKeys.h"
 #include "settings/SheetNavigationList.h"
-#include "tests/settings/ProbePage.h"
+#include "tests/settings/SheetFixture.h"
 
 #include <gtest/gtest.h>
 #include <QApplication>
@@ -30,33 +29,15 @@ bool any(const QImage& img, QRect r, const std::function<bool(QColor)>& match) {
     return false;
 }
 
-class SheetTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        for (const char* title : {"界面设置", "文件关联", "播放器设置", "版本检测"})
-            m_probes.push_back(std::make_unique<ProbePage>(QString::fromUtf8(title)));
-    }
-    // A sheet shown and active, with the about page and the four probes.
-    std::unique_ptr<CMyPropertySheet> open() {
-        auto sheet = std::make_unique<CMyPropertySheet>();
-        sheet->AddPage(&m_about);
-        for (auto& p : m_probes) sheet->AddPage(p.get());
-        sheet->show();
-        sheet->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(sheet.get()));
-        return sheet;
-    }
-    void clickRow(CMyPropertySheet& sheet, int row) {
-        SheetNavigationList* list = sheet.navigationList();
-        QTest::mouseClick(list, Qt::LeftButton, {}, list->rowBounds(row).center());
-    }
+using SheetTest = SheetFixture;
 
-    AboutMe m_about;
-    std::vector<std::unique_ptr<ProbePage>> m_probes;
-};
+void clickRow(CMyPropertySheet& sheet, int row) {
+    SheetNavigationList* list = sheet.navigationList();
+    QTest::mouseClick(list, Qt::LeftButton, {}, list->rowBounds(row).center());
+}
 
 TEST_F(SheetTest, LayoutAroundPageZeroOnlyOkAndCancel) {
-    auto sheet = open();
+    CMyPropertySheet* sheet = open();
     // Page 0 sized itself 300 x 350; the tabbed sheet around it would be 10 + 304 + 10 wide.
     EXPECT_EQ(sheet->width(), 324 + 150);
     EXPECT_EQ(sheet->pageRect(), QRect(174, 35, 280, 350));
@@ -71,7 +52,7 @@ TEST_F(SheetTest, LayoutAroundPageZeroOnlyOkAndCancel) {
 }
 
 TEST_F(SheetTest, RowsFramesAndCaptionBandAtTheirPixels) {
-    auto sheet = open();
+    CMyPropertySheet* sheet = open();
     SheetNavigationList* list = sheet->navigationList();
     ASSERT_EQ(list->count(), 5);
     EXPECT_EQ(list->rowText(4), u"版本检测"_s);
@@ -128,21 +109,22 @@ TEST_F(SheetTest, RowsFramesAndCaptionBandAtTheirPixels) {
 }
 
 TEST_F(SheetTest, SwitchingPagesCaptionFocusAndWhatOkApplies) {
+    setConfig({{ConfigKeys::kAutoPlay, u"7"_s}});  // stored by the player page as "1"
     for (int opening = 0; opening < 2; ++opening) {
-        auto sheet = open();
+        CMyPropertySheet* sheet = open();
         // Every opening starts at "关于", with no other page made yet.
         EXPECT_EQ(sheet->currentPage(), 0);
         EXPECT_EQ(sheet->captionText(), u"关于"_s);
-        for (auto& p : m_probes) EXPECT_EQ(p->page(), nullptr);
+        for (int i = 1; i < 5; ++i) EXPECT_EQ(pages()[i]->page(), nullptr) << i;
         const QImage before = sheet->grab().toImage();
 
         clickRow(*sheet, 4);
         EXPECT_EQ(sheet->currentPage(), 4);
         EXPECT_EQ(sheet->captionText(), u"版本检测"_s);
         EXPECT_TRUE(sheet->navigationList()->hasFocus());
-        ASSERT_NE(m_probes[3]->page(), nullptr);
-        EXPECT_TRUE(m_probes[3]->page()->isVisible());
-        EXPECT_EQ(m_probes[3]->page()->geometry(), sheet->pageRect());
+        ASSERT_NE(m_update.page(), nullptr);
+        EXPECT_TRUE(m_update.page()->isVisible());
+        EXPECT_EQ(m_update.page()->geometry(), sheet->pageRect());
         EXPECT_FALSE(m_about.page()->isVisible());
         EXPECT_NE(sheet->grab().toImage().copy(sheet->captionBandRect()),
                   before.copy(sheet->captionBandRect()));
@@ -154,19 +136,14 @@ TEST_F(SheetTest, SwitchingPagesCaptionFocusAndWhatOkApplies) {
         EXPECT_EQ(sheet->currentPage(), 3);
         EXPECT_EQ(sheet->captionText(), u"播放器设置"_s);
         clickRow(*sheet, 4);  // shown twice, made once
-        EXPECT_EQ(m_probes[3]->inits, opening + 1);
-
-        if (opening == 0) {
-            sheet->reject();
-        } else {
-            QTest::mouseClick(sheet->okButton(), Qt::LeftButton);
-        }
+        EXPECT_EQ(m_update.inits, opening + 1);
+        opening == 0 ? sheet->reject() : QTest::mouseClick(sheet->okButton(), Qt::LeftButton);
         EXPECT_FALSE(sheet->isVisible());
+        // Only OK applies, and only the pages shown (the player page stores its box).
+        EXPECT_EQ(config(ConfigKeys::kAutoPlay), opening ? u"1"_s : u"7"_s);
     }
-    // Cancel applied nothing; OK applied the two pages shown in its opening.
-    std::vector<int> applied;
-    for (auto& p : m_probes) applied.push_back(p->applied);
-    EXPECT_EQ(applied, (std::vector<int>{0, 0, 1, 1}));
+    EXPECT_EQ(m_ui.applied, 0);
+    EXPECT_EQ(m_update.applied, 1);
 }
 
 }  // namespace

@@ -2,27 +2,19 @@
 // XDG folders under a temporary HOME: what each shows when opened, what OK writes and that
 // Cancel writes nothing.
 
-#include "app/InstanceKey.h"
 #include "core/ConfigKeys.h"
 #include "platform/DesktopEntry.h"
-#include "settings/AboutMe.h"
-#include "settings/CMyPropertySheet.h"
 #include "settings/FileJoin.h"
-#include "settings/MusicSetting.h"
 #include "tests/settings/OpenedUrls.h"
-#include "tests/settings/ProbePage.h"
-#include "tests/settings/RecordingTarget.h"
-#include "tests/settings/SeededDataFixture.h"
+#include "tests/settings/SheetFixture.h"
 
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
-#include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
-#include <QTest>
 
 using namespace Qt::StringLiterals;
 
@@ -35,47 +27,7 @@ T* control(SettingsPage& page, int id) {
     return c;
 }
 
-// Sheet order as the main window builds it; the two pages built elsewhere are probes here. HOME
-// (with a blank in its name) and the XDG folders are private too.
-class PagesTest : public SeededDataFixture {
-protected:
-    void SetUp() override {
-        SeededDataFixture::SetUp();
-        m_home = file(u"home dir"_s);
-        ASSERT_TRUE(QDir().mkpath(m_home));
-        qputenv("HOME", QFile::encodeName(m_home));
-        qunsetenv("XDG_CONFIG_HOME");
-        qunsetenv("XDG_DATA_HOME");
-        m_target.window.setProperty(OrvoInstance::kInstanceKey, 1);
-    }
-    void TearDown() override {
-        // The desktop database refresh runs on; it must be done before its folder goes.
-        for (QProcess* p : qApp->findChildren<QProcess*>()) p->waitForFinished(10000);
-        SeededDataFixture::TearDown();
-    }
-
-    // A new sheet showing page row; the one before is gone, as in the player.
-    CMyPropertySheet* open(int row) {
-        m_sheet.reset();
-        m_sheet = std::make_unique<CMyPropertySheet>();
-        CMyPropertySheet* sheet = m_sheet.get();
-        for (SettingsPage* p : std::initializer_list<SettingsPage*>{&m_about, &m_ui, &m_fileJoin,
-                                                                    &m_music, &m_update})
-            sheet->AddPage(p);
-        sheet->show();
-        sheet->OnClickNavigation(row);
-        return sheet;
-    }
-
-    std::unique_ptr<CMyPropertySheet> m_sheet;
-    QString m_home;
-    RecordingTarget m_target;
-    AboutMe m_about;
-    ProbePage m_ui{u"界面设置"_s};
-    FileJoin m_fileJoin;
-    MusicSetting m_music{m_target};
-    ProbePage m_update{u"版本检测"_s};
-};
+using PagesTest = SheetFixture;
 
 TEST_F(PagesTest, SoundEffectShowsTheOneInForceAppliesAndStoresAChoice) {
     for (const auto& [stored, shown] : {std::pair{u"3"_s, 3}, {u"9"_s, 0}}) {
