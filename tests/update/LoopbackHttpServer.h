@@ -22,7 +22,6 @@ public:
     explicit LoopbackHttpServer(Answer answer);
     ~LoopbackHttpServer() override;
 
-    bool listening() const { return m_server.isListening(); }
     void close() { m_server.close(); }
     quint16 port() const { return m_server.serverPort(); }
     // Every request's head as received, and how many connections have ended.

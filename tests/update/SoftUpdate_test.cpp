@@ -113,7 +113,6 @@ TEST_F(SoftUpdateTest, EveryKindOfReplyEndsInItsTextAndLinkInBoundedTime) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         LoopbackHttpServer server(row.answer);
-        ASSERT_TRUE(server.listening());
         VersionCheck::testHooks().port = server.port();
         VersionCheck::testHooks().networkAlive = [alive = row.alive] { return alive; };
         if (!row.listening) server.close();
