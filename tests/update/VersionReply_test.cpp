@@ -51,12 +51,8 @@ TEST(VersionReply, NumberIsTheLeadingIntegerWithoutDotsAndSaturates) {
 TEST(VersionReply, ReadNeedsBothKeysAndOffersOnlyANewerVersion) {
     using V = VersionReply::Verdict;
     const std::pair<const char*, V> rows[] = {
-        {"ptm:t,ver:1.0.0.0", V::Newer},
-        {"ptm:t,ver:0.0.2", V::Latest},
-        {"ver:1.0", V::Broken},
-        {"ver:,ptm:t", V::Broken},
-        {"ptm:t", V::Broken},
-        {"", V::Broken},
+        {"ptm:t,ver:1.0.0.0", V::Newer}, {"ptm:t,ver:0.0.2", V::Latest}, {"ver:1.0", V::Broken},
+        {"ver:,ptm:t", V::Broken},       {"ptm:t", V::Broken},           {"", V::Broken},
     };
     for (const auto& [reply, verdict] : rows)
         EXPECT_EQ(VersionReply::Read(QString::fromUtf8(reply)).verdict, verdict) << reply;
