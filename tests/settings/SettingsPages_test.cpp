@@ -64,8 +64,8 @@ TEST_F(PagesTest, PlayerBoxesShowTheStoredStateAndOnlyOkWritesThem) {
         EXPECT_EQ(control(m_music, 1007)->isChecked(), checked) << stored.toStdString();
         EXPECT_FALSE(control(m_music, 1008)->isChecked());
     }
-    // Checked and cancelled: nothing written; checked and OK: the entry (its contents are checked
-    // end to end); unchecked and OK: gone. Each opening shows what the one before stored.
+    // Checked and cancelled: nothing written; checked and OK: the entry runs this program by its
+    // full path; unchecked and OK: gone. Each opening shows what the one before stored.
     const struct {
         bool checked, ok, entry;
         QString stored;
@@ -80,6 +80,10 @@ TEST_F(PagesTest, PlayerBoxesShowTheStoredStateAndOnlyOkWritesThem) {
         step.ok ? sheet->accept() : sheet->reject();
         EXPECT_EQ(QFile::exists(entry), step.entry);
         EXPECT_EQ(config(ConfigKeys::kAutoPlay), step.stored);
+        if (step.entry) {
+            EXPECT_EQ(DesktopEntry::readValue(entry, u"Exec"_s),
+                      DesktopEntry::quoteArgument(QCoreApplication::applicationFilePath()));
+        }
     }
     // An entry the desktop was told to skip shows unchecked.
     write(entry, "[Desktop Entry]\nExec=/x\nHidden=true\n");
@@ -87,7 +91,7 @@ TEST_F(PagesTest, PlayerBoxesShowTheStoredStateAndOnlyOkWritesThem) {
     EXPECT_FALSE(control(m_music, 1008)->isChecked());
 }
 
-// How entries and mimeapps.list are written is DesktopEntry_test's; here what the page registers.
+// How mimeapps.list is merged is DesktopEntry_test's; here what the page registers.
 TEST_F(PagesTest, FileJoinRegistersTheCheckedTypesOnOkAndStartsUnchecked) {
     const QString dataHome = file(u"data home"_s), apps = dataHome + u"/applications/"_s;
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(file(u"config home"_s)));
@@ -98,12 +102,18 @@ TEST_F(PagesTest, FileJoinRegistersTheCheckedTypesOnOkAndStartsUnchecked) {
         ok ? sheet->accept() : sheet->reject();
         EXPECT_EQ(QDir(apps).exists(), ok);
     }
-    // The program's path and icons in the entries are checked end to end (Settings_e2e_test).
+    const QString program = QCoreApplication::applicationFilePath();
     for (const auto& [type, mime] :
-         {std::pair{u"mp3"_s, u"audio/mpeg;"_s}, {u"ogg"_s, u"audio/ogg;audio/x-vorbis+ogg;"_s}})
-        EXPECT_EQ(
-            DesktopEntry::readValue(apps + u"Orvoplayer.%1.desktop"_s.arg(type), u"MimeType"_s),
-            mime);
+         {std::pair{u"mp3"_s, u"audio/mpeg;"_s}, {u"ogg"_s, u"audio/ogg;audio/x-vorbis+ogg;"_s}}) {
+        const QString file = apps + u"Orvoplayer.%1.desktop"_s.arg(type);
+        EXPECT_EQ(DesktopEntry::readValue(file, u"Exec"_s), program + u" %F"_s);
+        EXPECT_EQ(DesktopEntry::readValue(file, u"Icon"_s),
+                  u"" ORVO_OUT_DIR "/res/"_s + type + u".ico"_s);
+        EXPECT_EQ(DesktopEntry::readValue(file, u"MimeType"_s), mime);
+    }
+    EXPECT_FALSE(QFile::exists(apps + u"Orvoplayer.wma.desktop"_s));
+    EXPECT_TRUE(read(file(u"config home/mimeapps.list"_s))
+                    .contains("\naudio/x-vorbis+ogg=Orvoplayer.ogg.desktop;\n"));
 
     // The desktop database is refreshed when its tool exists.
     for (QProcess* p : qApp->findChildren<QProcess*>()) p->waitForFinished(10000);
