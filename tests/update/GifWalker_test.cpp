@@ -1,13 +1,12 @@
 // The block walker on GIFs put together block by block: which frames it finds and what each
-// one-frame GIF holds; then truncated, mutated, random and endless bytes, where the walk must end
-// with the walk and the extraction agreeing.
+// one-frame GIF holds; then truncated and endless bytes (random ones are fuzz/'s).
 #include "update/GifWalker.h"
 #include "GifPieces.h"
 
 #include <gtest/gtest.h>
 #include <QList>
 #include <optional>
-#include <random>
+#include <tuple>
 
 namespace {
 QList<GifFrameBlock> extractAll(const QByteArray& bytes) {
@@ -53,26 +52,20 @@ TEST(GifWalker, FindsTheFramesBetweenEveryKindOfBlockUpToTheFirstBrokenOne) {
     for (const QByteArray& end :
          {control(5) + ";", control(5) + "x", QByteArray::fromHex("21fe056162"), QByteArray("!")})
         rows.append({{image(part, 1), Frame{part, none, 0}}, {end}});
+    using Seen = std::tuple<QRect, quint32, quint32, bool, QByteArray>;
     for (const QList<Piece>& row : rows) {
         QByteArray bytes = head;
-        QList<QByteArray> gifs;
+        QList<Seen> expected, seen;
         for (const Piece& piece : row) {
             bytes += piece.bytes;
-            if (piece.frame) gifs.append(head + piece.bytes + ';');
+            if (const std::optional<Frame>& e = piece.frame)
+                expected.append(
+                    {e->rect, e->delay, e->disposal, e->isImage, head + piece.bytes + ';'});
         }
-        SCOPED_TRACE(bytes.toHex().toStdString());
-        const QList<GifFrameBlock> frames = extractAll(bytes);
-        ASSERT_EQ(frames.size(), gifs.size());
-        for (int i = 0, f = 0; i < row.size(); ++i) {
-            if (!row[i].frame) continue;
-            const Frame& e = *row[i].frame;
-            const GifFrameBlock& got = frames[f];
-            EXPECT_EQ(QRect(got.x, got.y, got.width, got.height), e.rect);
-            EXPECT_EQ(got.delay, e.delay);
-            EXPECT_EQ(got.disposal, e.disposal);
-            EXPECT_EQ(got.isImage, e.isImage);
-            EXPECT_EQ(got.gif, gifs[f++]);
-        }
+        for (const GifFrameBlock& f : extractAll(bytes))
+            seen.append(
+                {QRect(f.x, f.y, f.width, f.height), f.delay, f.disposal, f.isImage, f.gif});
+        EXPECT_EQ(seen, expected) << bytes.toHex().toStdString();
     }
     for (const QByteArray& bytes : {QByteArray("GIF89a\x02\0\x02\0", 10), head.first(20),
                                     QByteArray("\x89PNG\r\n\x1a\n0000000000000", 21)})
@@ -96,20 +89,6 @@ TEST(GifWalker, HostileBytesEndTheWalkAfterTheLastCompleteFrame) {
                   std::count_if(ends.begin(), ends.end(), [n](qsizetype e) { return e <= n; }))
             << n;
         for (qsizetype i = 0; i < frames.size(); ++i) ASSERT_EQ(frames[i].gif, whole[i].gif);
-    }
-    // Mutated and random bytes: whatever comes out is a one-frame GIF no larger than the input.
-    std::mt19937 random(20261207);
-    for (int round = 0; round < 4000; ++round) {
-        QByteArray input = round % 2 ? QByteArray(round % 4 == 1 ? "GIF89a" : "") : bytes;
-        if (round % 2 == 0) {
-            for (int flips = 1 + random() % 4; flips > 0; --flips)
-                input[random() % input.size()] = char(random());
-        }
-        for (int n = round % 2 ? random() % 300 : 0; n > 0; --n) input += char(random());
-        for (const GifFrameBlock& frame : extractAll(input)) {
-            ASSERT_LE(frame.gif.size(), input.size() + 1);
-            ASSERT_TRUE(frame.gif.startsWith(input.first(13)) && frame.gif.endsWith(';'));
-        }
     }
     // An endless run of extensions on a huge image: one pass, one frame, sizes reported as read.
     QByteArray endless = header(65535, 65535);

@@ -1,5 +1,6 @@
 // The reading of the version service's reply, as pure functions: which value a key finds and
-// what number a version is, and the verdict; the texts shown for them are SoftUpdate_test's.
+// what number a version is, and the verdict; the usual replies and the texts shown for them are
+// SoftUpdate_test's.
 #include "update/VersionReply.h"
 
 #include <gtest/gtest.h>
@@ -7,33 +8,21 @@
 
 namespace {
 TEST(VersionReply, LookupTakesThePartAfterTheKeyInTheFirstItemThatHasOne) {
-    const struct {
-        const char* reply;
-        const char* key;
-        const char* value;
-    } rows[] = {
-        {"{ver:0.0.1.7,ptm:2011-01-01}", "ver", "0.0.1.7"},
-        {"{ver:0.0.1.7,ptm:2011-01-01}", "ptm", "2011-01-01"},
-        {"ptm:2011-01-01 10:20:30,ver:1", "ptm", "2011-01-01 10"},
-        {",,,ver::::5,,", "ver", "5"},
-        {"ver:,ver:2", "ver", "2"},
-        {"x:ver,ver:3", "ver", "3"},
-        {"a:ver:4:b", "ver", "4"},
-        {"ver:ver:x", "ver", "ver"},
-        {"v{e}r:6}", "ver", "6"},
-        {"{\"ver\":\"0.0.1.7\"}", "ver", ""},
-        {" ver:1", "ver", ""},
-        {"ver :1", "ver", ""},
-        {"VER:1", "ver", ""},
-        {"ver", "ver", ""},
-        {"version:9", "ver", ""},
-        {"", "ver", ""},
+    const std::pair<const char*, const char*> rows[] = {
+        {"ptm:2011-01-01 10:20:30,ver:1", "1"},
+        {",,,ver::::5,,", "5"},
+        {"ver:,ver:2", "2"},
+        {"x:ver,ver:3", "3"},
+        {"a:ver:4:b", "4"},
+        {"ver:ver:x", "ver"},
+        {"v{e}r:6}", "6"},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.reply);
-        EXPECT_EQ(VersionReply::Lookup(QString::fromUtf8(row.reply), QString::fromUtf8(row.key)),
-                  QString::fromUtf8(row.value));
-    }
+    for (const auto& [reply, value] : rows)
+        EXPECT_EQ(VersionReply::Lookup(QString::fromUtf8(reply), u"ver"), value) << reply;
+    EXPECT_EQ(VersionReply::Lookup(QString::fromUtf8(rows[0].first), u"ptm"), "2011-01-01 10");
+    for (const char* reply :
+         {"{\"ver\":\"0.0.1.7\"}", " ver:1", "ver :1", "VER:1", "ver", "version:9", ""})
+        EXPECT_EQ(VersionReply::Lookup(QString::fromUtf8(reply), u"ver"), QString()) << reply;
 }
 
 TEST(VersionReply, NumberIsTheLeadingIntegerWithoutDotsAndSaturates) {
@@ -41,9 +30,6 @@ TEST(VersionReply, NumberIsTheLeadingIntegerWithoutDotsAndSaturates) {
         const char* version;
         qint64 number;
     } rows[] = {
-        {"0.0.1.7", 17},
-        {"1.0.0.0", 1000},
-        {"0.0.2", 2},
         {" \t\r\n+0.1.6", 16},
         {"-3", -3},
         {"1.2x3", 12},
@@ -65,18 +51,10 @@ TEST(VersionReply, NumberIsTheLeadingIntegerWithoutDotsAndSaturates) {
 TEST(VersionReply, ReadNeedsBothKeysAndOffersOnlyANewerVersion) {
     using V = VersionReply::Verdict;
     const std::pair<const char*, V> rows[] = {
-        {"ver:0.0.1.7,ptm:t", V::Newer},
-        {"ptm:t,ver:1.0.0.0", V::Newer},
-        {"ver:0.0.1.6,ptm:t", V::Latest},
-        {"ptm:t,ver:0.0.2", V::Latest},
-        {"ver:1.0", V::Broken},
-        {"ver:,ptm:t", V::Broken},
-        {"ptm:t", V::Broken},
-        {"", V::Broken},
+        {"ptm:t,ver:1.0.0.0", V::Newer}, {"ptm:t,ver:0.0.2", V::Latest}, {"ver:1.0", V::Broken},
+        {"ver:,ptm:t", V::Broken},       {"ptm:t", V::Broken},           {"", V::Broken},
     };
     for (const auto& [reply, verdict] : rows)
         EXPECT_EQ(VersionReply::Read(QString::fromUtf8(reply)).verdict, verdict) << reply;
-    const VersionReply::Reading offer = VersionReply::Read(u"{ver:0.0.1.7,ptm:2011-01-01}");
-    EXPECT_EQ(offer.version + u' ' + offer.time, QStringLiteral("0.0.1.7 2011-01-01"));
 }
 }  // namespace
