@@ -26,10 +26,8 @@ struct Laid {
     ControlLayout layout;
 };
 
-// The worked example at 316 x 400, then relations between neighbours at any size instead of a
-// copy of every formula: the opaque pass keeps the start places (else the first resize makes the
-// window jump), the bottom bar is in order without overlap, and translucent the content moves
-// 5 down, its corner pieces 5 right as well (the rest is centred on the same W - m).
+// The worked example, then neighbours instead of a copy of every formula. Start places that
+// differ make the first resize jump; translucent, only the corner pieces also move right.
 TEST(ControlLayout, WorkedExampleNeighboursStartPlacesAndTranslucentShift) {
     Laid e(316, 400);
     e.layout.LayoutControls(316, 400, 0, QString());

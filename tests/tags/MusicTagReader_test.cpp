@@ -99,18 +99,11 @@ QByteArray syncsafe(quint32 n) {
 }
 
 QByteArray utf16(const QString& text, bool bigEndian) {
-    QByteArray out;
-    for (const QChar c : text) {
-        const char hi = char(c.unicode() >> 8);
-        const char lo = char(c.unicode() & 0xFF);
-        out += bigEndian ? bytes({hi, lo}) : bytes({lo, hi});
-    }
-    return out;
+    return QStringEncoder(bigEndian ? QStringEncoder::Utf16BE : QStringEncoder::Utf16LE)
+        .encode(text);
 }
 
-// Values of frames marked UTF-16: each mark decides its own value. The unmarked readings (ASCII by
-// its zero bytes, Chinese alone by the likelier order, a mark on the first value only) are the
-// nomark_* fixtures of OrvoMusicTags_test.
+// Each mark decides its own value; unmarked values are the nomark_* fixtures of OrvoMusicTags_test.
 TEST(Id3v2RawReader, Utf16ValuesWithAndWithoutMarks) {
     const QByteArray zero(2, '\0');
     const struct {
