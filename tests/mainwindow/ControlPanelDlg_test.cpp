@@ -143,6 +143,8 @@ TEST_F(ControlPanelDlgTest, TranslucencyAddsAMarginKeepsTheContentInPlaceAndTheS
     EXPECT_EQ(config(kWndSize), u"400,600"_s);
     setConfig({{kEnTransparent, u"0"_s}, {kTransparent, u"200"_s}});
     EXPECT_EQ(ControlPanelDlg().canvas().opacity(), 200);
+    setConfig({{kTransparent, u"abc"_s}});  // damaged: opaque, not 1 of 255
+    EXPECT_EQ(ControlPanelDlg().canvas().opacity(), 255);
     // Taller than the screen: the caption buttons stay reachable.
     setConfig({{kWndSize, u"400,5000"_s}});
     ControlPanelDlg tall;
