@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 #include <QColor>
+#include <QFile>
 #include <QImage>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QWidget>
 #include <functional>
@@ -15,9 +17,20 @@
 // A folder of pictures generated for one test.
 class PictureDir {
 public:
-    QString solid(const QString& name, QSize size, QColor color);  // one-colour PNG
-    QString write(const QString& name, const QImage& image);
-    QString bytes(const QString& name, const QByteArray& data);  // broken pictures
+    QString solid(const QString& name, QSize size, QColor color) {  // one-colour PNG
+        QImage img(size, QImage::Format_ARGB32);
+        img.fill(color);
+        return write(name, img);
+    }
+    QString write(const QString& name, const QImage& image) {
+        image.save(m_dir.filePath(name));
+        return m_dir.filePath(name);
+    }
+    QString bytes(const QString& name, const QByteArray& data) {  // broken pictures
+        QFile f(m_dir.filePath(name));
+        if (f.open(QIODevice::WriteOnly)) f.write(data);
+        return f.fileName();
+    }
     QString path() const { return m_dir.path(); }
 
 private:
@@ -46,21 +59,42 @@ public:
     std::function<void()> onButton;
 };
 
+inline void place(IControl& c, const QString& name, QRect r) {
+    c.setName(name);
+    c.setPos(r.x(), r.y());
+    c.setSize(r.width(), r.height());
+    c.setRect(r);
+}
+
+// One control drawn over a picture of the given fill.
+inline QImage renderControl(IControl& control, QSize size, QColor under = Qt::transparent) {
+    QImage img(size, QImage::Format_ARGB32_Premultiplied);
+    img.fill(under);
+    QPainter p(&img);
+    control.draw(p, 1.0);
+    return img;
+}
+
 // A window's canvas that the tests send mouse input to, and paint.
 class CanvasTest : public ::testing::Test {
 protected:
     // The whole canvas (or the update rectangle) at a ratio, over a fill.
     QImage paint(qreal dpr = 1.0, QRect update = QRect(-1, -1, -1, -1),
-                 QColor under = Qt::transparent);
-    void add(IControl& c, const QString& name, QRect r);  // placed, reporting to sink
+                 QColor under = Qt::transparent) {
+        QImage img(canvas.windowSize() * dpr, QImage::Format_ARGB32_Premultiplied);
+        img.setDevicePixelRatio(dpr);
+        img.fill(under);
+        QPainter p(&img);
+        canvas.Paint(p, update);
+        return img;
+    }
+    void add(IControl& c, const QString& name, QRect r) {  // placed, reporting to sink
+        place(c, name, r);
+        c.setEventSink(&sink);
+        canvas.AddControlToCanvar(&c);
+    }
     PictureDir pics;
     RecordingSink sink;
     QWidget window;
     UICanvar canvas{&window};
 };
-
-void place(IControl& c, const QString& name, QRect r);
-// One control drawn over a picture of the given fill.
-QImage renderControl(IControl& control, QSize size, QColor under = Qt::transparent);
-// Keeps a rendering under the build folder for a look by eye.
-void saveArtifact(const QImage& image, const QString& name);

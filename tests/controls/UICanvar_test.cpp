@@ -8,18 +8,16 @@
 #include "UISlider.h"
 #include "UIStatic.h"
 
-#include <QPainter>
-
 namespace {
 
 class UICanvarTest : public CanvasTest {
 protected:
     // Red, with magenta (the usual key) and blue marks in its top corners.
-    static QImage background(QSize size = QSize(100, 80)) {
-        QImage bg(size, QImage::Format_RGB32);
+    static QImage background() {
+        QImage bg(100, 80, QImage::Format_RGB32);
         bg.fill(QColor(200, 30, 30));
         QPainter(&bg).fillRect(0, 0, 4, 4, QColor(255, 0, 255));
-        QPainter(&bg).fillRect(size.width() - 4, 0, 4, 4, QColor(0, 0, 255));
+        QPainter(&bg).fillRect(96, 0, 4, 4, QColor(0, 0, 255));
         return bg;
     }
 };
@@ -109,9 +107,6 @@ TEST_F(UICanvarTest, DeliveredSkinCorners) {
             canvas.setTranslucent(translucent);
             canvas.setWindowSize(translucent ? 330 : 320, translucent ? 570 : 560);
             const QImage img = paint(dpr);
-            saveArtifact(img, QStringLiteral("skin1-%1-dpr%2.png")
-                                  .arg(translucent ? "translucent" : "opaque")
-                                  .arg(dpr));
             const int inset = translucent ? int(5 * dpr + 0.5) : 0;
             const QImage want =
                 keyedFirst.scaled(SkinImage::deviceSize(canvas.contentRect().size(), dpr),
@@ -142,18 +137,15 @@ TEST_F(UICanvarTest, OnlyEnabledOperableControlsKeepTheWindowFromDragging) {
     UIStatic logo(pic);
     UILable label;
     UIList list(pic, pic, pic);
-    add(slider, "volumeslider", QRect(200, 200, 41, 8));
-    add(play, "playbutton", QRect(100, 100, 20, 20));
-    add(disabled, "skinbutton", QRect(160, 100, 20, 20));
     disabled.setEnabled(false);
-    add(logo, "musiclogo", QRect(15, 10, 97, 30));
-    add(label, "musicnamelable", QRect(19, 45, 200, 15));
-    add(list, "musiclist", QRect(0, 223, 316, 146));
-    // Button, slider, list; then a disabled button, the logo, a label, bare background.
-    const QPoint yes[] = {{105, 105}, {210, 204}, {50, 300}};
-    const QPoint no[] = {{165, 105}, {20, 20}, {60, 50}, {250, 150}};
-    for (QPoint pt : yes) EXPECT_TRUE(canvas.IsOperationControl(pt)) << pt.x() << "," << pt.y();
-    for (QPoint pt : no) EXPECT_FALSE(canvas.IsOperationControl(pt)) << pt.x() << "," << pt.y();
+    const std::tuple<IControl*, QRect, bool> cases[] = {
+        {&slider, {200, 200, 41, 8}, true}, {&play, {100, 100, 20, 20}, true},
+        {&list, {0, 223, 316, 146}, true},  {&disabled, {160, 100, 20, 20}, false},
+        {&logo, {15, 10, 97, 30}, false},   {&label, {19, 45, 200, 15}, false}};
+    for (const auto& [control, r, operable] : cases) add(*control, "c", r);
+    for (const auto& [control, r, operable] : cases)
+        EXPECT_EQ(canvas.IsOperationControl(r.center()), operable) << r.x();
+    EXPECT_FALSE(canvas.IsOperationControl(QPoint(250, 150)));  // bare background
 }
 
 }  // namespace

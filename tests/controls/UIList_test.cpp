@@ -142,7 +142,6 @@ TEST_F(UIListTest, DrawsRowsWithPaddedTitlesPlayingHoverSelectionAndTheBar) {
     canvas.MouseMove(row(3));
     const QColor bg(20, 40, 90);
     const QImage img = renderControl(list, QSize(316, 400), bg);
-    saveArtifact(img, "list.png");
     const QColor playing = img.pixelColor(300, 223 + 25), hover = img.pixelColor(300, 223 + 65);
     EXPECT_GT(playing.red(), 60);
     EXPECT_GT(hover.red(), bg.red());
@@ -157,7 +156,6 @@ TEST_F(UIListTest, DrawsRowsWithPaddedTitlesPlayingHoverSelectionAndTheBar) {
     canvas.LButtonDown(row(5));
     canvas.MouseMove(row(3) + QPoint(0, -10));
     const QImage dragged = renderControl(list, QSize(316, 400), bg);
-    saveArtifact(dragged, "list-drag.png");
     EXPECT_EQ(dragged.pixelColor(150, 223 + 60), QColor(0x3C, 0x8C, 0xF0));
     EXPECT_EQ(img.pixelColor(300, 223 + 45), bg);
     EXPECT_EQ(img.pixelColor(200, 223 + 59), QColor(90, 90, 90));  // separator

@@ -2,8 +2,6 @@
 
 #include "ControlsTestSupport.h"
 
-#include <QPainter>
-
 namespace {
 
 // Red 3-pixel caps around a coloured middle, so stretching mistakes show in the pixels.
@@ -58,7 +56,6 @@ TEST_F(UISliderTest, BarKeepsItsCapsFillStopsAtTheValueThumbStaysInside) {
     place(position, "positionslider", QRect(0, 0, 300, 16));
     position.setValue(120);
     const QImage img = renderControl(position, QSize(300, 16));
-    saveArtifact(img, "slider_position.png");
     const std::pair<QPoint, QColor> expected[] = {
         {{297, 1}, Qt::red},   {{296, 1}, Qt::blue}, {{1, 8}, Qt::red},     // caps not stretched
         {{119, 8}, Qt::green}, {{121, 8}, Qt::blue}, {{60, 1}, Qt::blue}};  // fill up to 120
