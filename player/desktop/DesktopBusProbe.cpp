@@ -1,13 +1,16 @@
 #include "DesktopBusProbe.h"
 
+#include "MprisBusLink.h"
+
 #include <QByteArray>
-#include <QUrl>
+#include <QStringList>
 
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 #include <cerrno>
+#include <cstddef>
 #include <cstring>
 #include <optional>
 
@@ -62,7 +65,7 @@ DesktopBusProbe::Verdict DesktopBusProbe::check(const QString& address, int time
 }
 
 void DesktopBusProbe::disableSilentDesktopBus(int timeoutMs) {
-    const QString address = qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS");
+    const QString address = MprisBusLink::desktopBusAddress();
     if (check(address, timeoutMs) != Verdict::Silent) return;
     qWarning("OrvoPlayer: the desktop bus %s does not answer; running without it",
              qPrintable(address));

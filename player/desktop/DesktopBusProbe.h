@@ -16,6 +16,7 @@ public:
     // a socket that refuses or closes counts as answering (Qt's own attempt fails fast then).
     static Verdict check(const QString& address, int timeoutMs);
 
-    // check() on the session bus address; a Silent bus is disabled for this process.
+    // check() on the desktop bus (the address in the environment, else the runtime folder's
+    // socket); a Silent bus is disabled for this process.
     static void disableSilentDesktopBus(int timeoutMs);
 };
