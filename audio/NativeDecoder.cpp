@@ -130,25 +130,24 @@ bool NativeDecoder::decode(std::vector<float>& out) {
 }
 
 bool NativeDecoder::seek(std::int64_t frame) {
+    if (frame < 0) {
+        frame = 0;
+    }
+    const std::int64_t source =
+        std::llround(static_cast<double>(frame) * m_source.rate / outRate());
+    const bool pastEnd = m_sourceLength > 0 && source >= m_sourceLength;
+    // A file this decoder cannot seek in (it may not have decoded a frame of it yet) goes to the
+    // fallback, as one it cannot decode does.
+    if (!m_fallback && !pastEnd && !seekSource(source) && !switchToFallback()) {
+        return false;
+    }
     if (m_fallback) {
         m_carry.clear();
         const bool ok = m_fallback->seek(frame);
         followFallback();
         return ok;
     }
-    if (frame < 0) {
-        frame = 0;
-    }
-    const std::int64_t source =
-        std::llround(static_cast<double>(frame) * m_source.rate / outRate());
-    if (m_sourceLength > 0 && source >= m_sourceLength) {
-        m_eof = true;  // at or past the end: nothing follows
-    } else {
-        if (!seekSource(source)) {
-            return false;
-        }
-        m_eof = false;
-    }
+    m_eof = pastEnd;  // at or past the end: nothing follows
     if (m_soxr != nullptr) {
         soxr_clear(m_soxr);
     }

@@ -157,9 +157,10 @@ TEST(DecoderTest, WhatALightDecoderCannotDecodeFallsThroughToFfmpeg) {
     EXPECT_GT(toneAmplitude(Wav{kRate, again}, 0, 1000, 0, kRate / 4), 0.4);
 }
 
-// A seek lands on the exact frame: what follows it equals the straight decode from there on.
+// A seek lands on the exact frame: what follows it equals the straight decode from there on. Also
+// in a file the light decoder cannot read, before it decoded anything (FFmpeg seeks then).
 TEST(DecoderTest, SeeksLandOnTheFrame) {
-    for (const char* file : {"steps.mp3", "steps.flac", "tone1k.ogg"}) {
+    for (const char* file : {"steps.mp3", "steps.flac", "tone1k.ogg", "broken/bad-crc.flac"}) {
         for (const int rate : {kRate, 48000}) {
             SCOPED_TRACE(std::string(file) + " at " + std::to_string(rate));
             auto whole = Decoder::open(media(file), 0, 0, rate);
@@ -169,9 +170,9 @@ TEST(DecoderTest, SeeksLandOnTheFrame) {
             for (const std::int64_t target :
                  {std::int64_t{rate} * 2 + 17, std::int64_t{rate} / 3, std::int64_t{0}}) {
                 ASSERT_TRUE(d->seek(target));
-                EXPECT_EQ(d->decodedFrames(), target);
                 std::vector<float> got;
                 ASSERT_TRUE(d->decode(got));
+                EXPECT_EQ(d->decodedFrames(), target + static_cast<std::int64_t>(got.size() / 2));
                 got.resize(std::min<std::size_t>(got.size(), 2048));
                 // The resampler starts afresh after a seek: its first frames differ a little.
                 EXPECT_LE(maxDiff(got, all.data() + target * 2, got.size()),
