@@ -167,13 +167,18 @@ TEST(DecoderTest, SeeksLandOnTheFrame) {
             ASSERT_TRUE(whole);
             const std::vector<float> all = decodeAll(*whole);
             auto d = Decoder::open(media(file), 0, 0, rate);
+            // Just before the steps' change from 500 to 1000 Hz: a landing off by whole periods
+            // of the tone would match inside it.
             for (const std::int64_t target :
-                 {std::int64_t{rate} * 2 + 17, std::int64_t{rate} / 3, std::int64_t{0}}) {
+                 {std::int64_t{rate} * 10 - 300, std::int64_t{rate} * 2 + 17,
+                  std::int64_t{rate} / 3, std::int64_t{0}}) {
+                if (target * 2 >= static_cast<std::int64_t>(all.size())) continue;
                 ASSERT_TRUE(d->seek(target));
                 std::vector<float> got;
-                ASSERT_TRUE(d->decode(got));
+                while (got.size() < 4096 && d->decode(got)) {
+                }
                 EXPECT_EQ(d->decodedFrames(), target + static_cast<std::int64_t>(got.size() / 2));
-                got.resize(std::min<std::size_t>(got.size(), 2048));
+                got.resize(std::min<std::size_t>(got.size(), 4096));
                 // The resampler starts afresh after a seek: its first frames differ a little.
                 EXPECT_LE(maxDiff(got, all.data() + target * 2, got.size()),
                           rate == kRate ? 1e-3f : 0.05f)
