@@ -109,7 +109,7 @@ bool NativeDecoder::decode(std::vector<float>& out) {
         const bool stuck = got == kCannotFollow ||
                            (got < 0 && (!m_decodedSinceSeek || errors > kMaxReadErrors)) ||
                            (got == 0 && !m_decodedAny);
-        if (stuck && switchToFallback()) {
+        if (stuck && switchToFallback(std::max<std::int64_t>(decodedFrames(), 0))) {
             return decodeFallback(out) || out.size() > before;
         }
         if (got < 0 && got != kCannotFollow && errors <= kMaxReadErrors) {
@@ -137,9 +137,9 @@ bool NativeDecoder::seek(std::int64_t frame) {
         std::llround(static_cast<double>(frame) * m_source.rate / outRate());
     const bool pastEnd = m_sourceLength > 0 && source >= m_sourceLength;
     // A file this decoder cannot seek in (it may not have decoded a frame of it yet) goes to the
-    // fallback, as one it cannot decode does.
-    if (!m_fallback && !pastEnd && !seekSource(source) && !switchToFallback()) {
-        return false;
+    // fallback, as one it cannot decode does, which then stands on the target.
+    if (!m_fallback && !pastEnd && !seekSource(source)) {
+        return switchToFallback(frame);
     }
     if (m_fallback) {
         m_carry.clear();
@@ -156,7 +156,7 @@ bool NativeDecoder::seek(std::int64_t frame) {
     return true;
 }
 
-bool NativeDecoder::switchToFallback() {
+bool NativeDecoder::switchToFallback(std::int64_t at) {
     const FallbackOpener open = std::move(m_openFallback);
     m_openFallback = nullptr;
     std::unique_ptr<Decoder> next = open ? open() : nullptr;
@@ -164,10 +164,10 @@ bool NativeDecoder::switchToFallback() {
         return false;
     }
     next->setInterrupt(interruptFlag());
-    // Where the output stands: what the resampler still held is decoded again by the fallback.
-    // From the start rather than by a seek: in a file the light decoder could not follow, a
-    // seek lands by estimate and would leave a gap between what was heard and what follows.
-    const std::int64_t at = std::max<std::int64_t>(decodedFrames(), 0);
+    // Decoded from the start rather than reached by a seek: in a file the light decoder could
+    // not follow, a seek lands by estimate and would leave a gap between what was heard and
+    // what follows. (When decoding goes on, at is where the output stands: what the resampler
+    // still held is decoded again by the fallback.)
     std::vector<float> skipped;
     while (next->decodedFrames() >= 0 && next->decodedFrames() < at) {
         skipped.clear();

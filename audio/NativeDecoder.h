@@ -48,8 +48,9 @@ protected:
 private:
     bool convert(const float* in, std::size_t frames, std::vector<float>& out);
     void flushResampler(std::vector<float>& out);
-    // Opens the fallback and moves it to the current output frame; false when there is none.
-    bool switchToFallback();
+    // Opens the fallback and moves it to output frame `at`; false when there is none or it ends
+    // before that frame.
+    bool switchToFallback(std::int64_t at);
     bool decodeFallback(std::vector<float>& out);
     void followFallback();
 
