@@ -35,38 +35,35 @@ std::optional<QByteArray> unixSocketOf(const QString& address) {
 
 }  // namespace
 
-DesktopBusProbe::Verdict DesktopBusProbe::check(const QString& address, int timeoutMs) {
+bool DesktopBusProbe::isSilent(const QString& address, int timeoutMs) {
     const std::optional<QByteArray> name = unixSocketOf(address);
     sockaddr_un where{};
-    if (!name || name->size() >= static_cast<qsizetype>(sizeof(where.sun_path))) {
-        return Verdict::NotChecked;
-    }
+    if (!name || name->size() >= static_cast<qsizetype>(sizeof(where.sun_path))) return false;
     where.sun_family = AF_UNIX;
     std::memcpy(where.sun_path, name->constData(), static_cast<size_t>(name->size()));
     const socklen_t length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + name->size() +
                                                     (name->startsWith('\0') ? 0 : 1));
     const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd < 0) return Verdict::NotChecked;
-    Verdict verdict = Verdict::Answers;
+    if (fd < 0) return false;
+    bool silent = false;
     if (connect(fd, reinterpret_cast<const sockaddr*>(&where), length) != 0) {
-        // A full backlog: nobody takes the connections it queued.
-        verdict = errno == EAGAIN ? Verdict::Silent : Verdict::Answers;
+        silent = errno == EAGAIN;  // a full backlog: nobody takes the connections it queued
     } else {
         // The greeting a client starts with; any bus answers it with OK or REJECTED.
         const QByteArray hello =
             QByteArray(1, '\0') + "AUTH EXTERNAL " + QByteArray::number(getuid()).toHex() + "\r\n";
         pollfd wait{fd, POLLIN, 0};
-        const bool sent = send(fd, hello.constData(), static_cast<size_t>(hello.size()),
-                               MSG_NOSIGNAL) == hello.size();
-        if (sent && poll(&wait, 1, timeoutMs) == 0) verdict = Verdict::Silent;
+        silent = send(fd, hello.constData(), static_cast<size_t>(hello.size()), MSG_NOSIGNAL) ==
+                     hello.size() &&
+                 poll(&wait, 1, timeoutMs) == 0;
     }
     close(fd);
-    return verdict;
+    return silent;
 }
 
 void DesktopBusProbe::disableSilentDesktopBus(int timeoutMs) {
     const QString address = MprisBusLink::desktopBusAddress();
-    if (check(address, timeoutMs) != Verdict::Silent) return;
+    if (!isSilent(address, timeoutMs)) return;
     qWarning("OrvoPlayer: the desktop bus %s does not answer; running without it",
              qPrintable(address));
     // Not unset: the bus library would then look for the bus in the runtime folder.

@@ -9,14 +9,12 @@
 
 class DesktopBusProbe {
 public:
-    enum class Verdict { Answers, Silent, NotChecked };
-
     // Sends the first line of the bus's greeting to the first Unix socket of address and waits at
-    // most timeoutMs for any reply. NotChecked for other transports and unreadable addresses;
-    // a socket that refuses or closes counts as answering (Qt's own attempt fails fast then).
-    static Verdict check(const QString& address, int timeoutMs);
+    // most timeoutMs for any reply: true when none comes. Other transports, unreadable addresses
+    // and sockets that refuse or close are left to Qt (its own attempt fails fast then).
+    static bool isSilent(const QString& address, int timeoutMs);
 
-    // check() on the desktop bus (the address in the environment, else the runtime folder's
-    // socket); a Silent bus is disabled for this process.
+    // isSilent() on the desktop bus (the address in the environment, else the runtime folder's
+    // socket); a silent bus is disabled for this process.
     static void disableSilentDesktopBus(int timeoutMs);
 };
