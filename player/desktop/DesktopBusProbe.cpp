@@ -67,5 +67,5 @@ void DesktopBusProbe::disableSilentDesktopBus(int timeoutMs) {
     qWarning("OrvoPlayer: the desktop bus %s does not answer; running without it",
              qPrintable(address));
     // Not unset: the bus library would then look for the bus in the runtime folder.
-    qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
+    qputenv("DBUS_SESSION_BUS_ADDRESS", MprisBusLink::kNoBusAddress);
 }

@@ -48,6 +48,7 @@ MprisBusLink::~MprisBusLink() {
 
 QString MprisBusLink::desktopBusAddress() {
     const QString address = qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS");
+    if (address == QLatin1String(kNoBusAddress)) return {};
     if (!address.isEmpty()) return address;
     // Only a bus that already runs: Qt would otherwise let the bus library start one for us.
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");

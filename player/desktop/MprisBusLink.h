@@ -26,8 +26,11 @@ public:
     MprisBusLink(const MprisBusLink&) = delete;
     MprisBusLink& operator=(const MprisBusLink&) = delete;
 
+    // An address no bus library can use: set in place of a bus found not to answer.
+    static constexpr const char* kNoBusAddress = "disabled:";
+
     // DBUS_SESSION_BUS_ADDRESS, else the "bus" socket in the user's runtime folder when there is
-    // one; empty means no desktop bus (and no bus started on our behalf).
+    // one; empty means no desktop bus (and no bus started on our behalf), kNoBusAddress included.
     static QString desktopBusAddress();
 
     // Starts connecting in the background; once only.
